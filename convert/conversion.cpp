@@ -1,0 +1,158 @@
+// The conversion run: input opened first, outputs written under temporary names, both put in
+// place together only when everything succeeded.
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "convert.h"
+#include "file_io.h"
+#include "progress.h"
+
+namespace tavrix {
+namespace {
+
+// Input is read in pieces of this size: small enough to stay in cache, large enough that the
+// system calls cost little.
+constexpr std::size_t input_piece_size = 256 * 1024;
+
+struct InputFile {
+  file_io::Handle handle = file_io::no_handle;
+  ~InputFile() {
+    if (handle != file_io::no_handle) file_io::close_handle(handle);
+  }
+};
+
+// An output being written under a temporary name. Unless it was put in place, destruction
+// removes it: a failed run leaves nothing behind.
+struct TemporaryOutput {
+  std::string final_path;
+  std::string temp_path;
+  file_io::Handle handle = file_io::no_handle;
+  ~TemporaryOutput() {
+    if (handle != file_io::no_handle) file_io::close_handle(handle);
+    if (!temp_path.empty()) file_io::remove_file(temp_path);
+  }
+};
+
+ConversionError fault(ErrorCode code, const std::string& path) {
+  ConversionError error;
+  error.code = code;
+  error.path = path;
+  return error;
+}
+
+bool is_same_file(const std::string& a, const std::string& b) {
+  std::error_code ignored;
+  return std::filesystem::equivalent(a, b, ignored);
+}
+
+bool close_output(TemporaryOutput& output) {
+  const bool closed = file_io::close_handle(output.handle);
+  output.handle = file_io::no_handle;
+  return closed;
+}
+
+// Reads the whole input through the scanner into the raster's temporary file.
+ConversionError convert_cells(const std::string& input_path, file_io::Handle input,
+                              TemporaryOutput& raster, Progress& progress, ScanState& scan) {
+  const auto piece = std::make_unique<unsigned char[]>(input_piece_size);
+  // Room for a piece's cells and for the one that the end of the input may add.
+  const auto cells = std::make_unique<unsigned char[]>(2 * (max_cells_for(input_piece_size) + 1));
+  for (;;) {
+    const std::int64_t count = file_io::read_some(input, piece.get(), input_piece_size);
+    if (count < 0) return fault(ErrorCode::cannot_read_input, input_path);
+    std::size_t cell_count =
+        count == 0 ? 0
+                   : scan_cells(scan, piece.get(), static_cast<std::size_t>(count), cells.get());
+    // The input ends at the end of the file, or earlier at a 0x1A byte.
+    const bool input_ended = count == 0 || scan.phase == ScanState::Phase::ended;
+    if (input_ended) cell_count += finish_scan(scan, cells.get() + 2 * cell_count);
+    if (!file_io::write_all(raster.handle, cells.get(), 2 * cell_count)) {
+      return fault(ErrorCode::cannot_write_output, raster.final_path);
+    }
+    print_dots(progress, cell_count);
+    if (scan.error.code != ErrorCode::success) {
+      ConversionError error = scan.error;
+      error.path = input_path;
+      return error;
+    }
+    if (input_ended) return {};
+  }
+}
+
+// Puts both finished files in place. Should the header fail to go in after the raster did,
+// the older raster is put back, so that a raster never stands beside another grid's header.
+ConversionError put_in_place(TemporaryOutput& raster, TemporaryOutput& header) {
+  std::string backup;
+  file_io::link_backup_beside(raster.final_path, backup);
+  if (!file_io::rename_over(raster.temp_path, raster.final_path)) {
+    if (!backup.empty()) file_io::remove_file(backup);
+    return fault(ErrorCode::cannot_create_output, raster.final_path);
+  }
+  raster.temp_path.clear();
+  if (!file_io::rename_over(header.temp_path, header.final_path)) {
+    if (backup.empty()) {
+      file_io::remove_file(raster.final_path);
+    } else {
+      file_io::rename_over(backup, raster.final_path);
+    }
+    return fault(ErrorCode::cannot_create_output, header.final_path);
+  }
+  header.temp_path.clear();
+  if (!backup.empty()) file_io::remove_file(backup);
+  return {};
+}
+
+ConversionError run(const std::string& input_path, std::string_view output_name,
+                    Progress& progress) {
+  const OutputPaths paths = output_paths_for(output_name);
+
+  InputFile input;
+  if (!file_io::open_input(input_path, input.handle)) {
+    return fault(ErrorCode::cannot_open_input, input_path);
+  }
+  for (const std::string* path : {&paths.raster, &paths.header}) {
+    if (is_same_file(input_path, *path)) return fault(ErrorCode::output_is_input, *path);
+  }
+
+  TemporaryOutput raster{paths.raster, {}, file_io::no_handle};
+  TemporaryOutput header{paths.header, {}, file_io::no_handle};
+  for (TemporaryOutput* output : {&raster, &header}) {
+    if (!file_io::create_temporary_beside(output->final_path, output->temp_path, output->handle)) {
+      return fault(ErrorCode::cannot_create_output, output->final_path);
+    }
+  }
+
+  ScanState scan;
+  ConversionError error = convert_cells(input_path, input.handle, raster, progress, scan);
+  if (error.code != ErrorCode::success) return error;
+  if (!close_output(raster)) return fault(ErrorCode::cannot_write_output, raster.final_path);
+
+  const std::string header_bytes = header_text(scan.columns, scan.rows);
+  if (!file_io::write_all(header.handle, header_bytes.data(), header_bytes.size()) ||
+      !close_output(header)) {
+    return fault(ErrorCode::cannot_write_output, header.final_path);
+  }
+  return put_in_place(raster, header);
+}
+
+}  // namespace
+
+bool convert_grid(const std::string& input_path, std::string_view output_name,
+                  const Console& console) {
+  Progress progress{console};
+  const ConversionError error = run(input_path, output_name, progress);
+  if (error.code == ErrorCode::success) {
+    end_dots_line(progress);
+    return true;
+  }
+  // On a console the message must start a line of its own.
+  if (progress.dots > 0) end_dots_line(progress);
+  std::fflush(console.out);
+  const std::string message = error_message(error);
+  std::fwrite(message.data(), 1, message.size(), console.err);
+  std::fflush(console.err);
+  return false;
+}
+
+}  // namespace tavrix

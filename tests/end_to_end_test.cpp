@@ -1,0 +1,347 @@
+// The tool run as a user runs it, in a scratch directory: every byte of both outputs, of
+// standard output and standard error, and the exit status. TAVRIX_COMMAND, when set, is the
+// command prefix that runs the tool under test; by default the binary built beside this test.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string banner = "Tavrix Ver 1.0.0 (c) 2026 the tavrix developers\r\n";
+const std::string usage = "Usage tavrix <CSV Filename> <Bil Filename>\r\n";
+
+std::string header_for(int columns, int rows) {
+  return "BYTEORDER      M \r\nNODATA -9999\r\nNCOLS " + std::to_string(columns) + "\r\nNROWS " +
+         std::to_string(rows) +
+         "\r\nULXMAP 138.538944444444\r\nULYMAP 35.515555555556\r\n"
+         "XDIM 0.000555237368\r\nYDIM 0.000452927215\r\n";
+}
+
+std::string shell_quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string tool_command() {
+  const char* command = std::getenv("TAVRIX_COMMAND");
+  return command != nullptr && *command != '\0' ? command : shell_quote(TAVRIX_BUILT_COMMAND);
+}
+
+std::string read_bytes(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+void write_bytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Every file below `dir` with its bytes; directories appear with a trailing slash.
+using Snapshot = std::map<std::string, std::string>;
+
+Snapshot snapshot(const fs::path& dir) {
+  Snapshot files;
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    const std::string name = fs::relative(entry.path(), dir).generic_string();
+    if (entry.is_directory()) {
+      files[name + "/"] = "";
+    } else {
+      files[name] = read_bytes(entry.path());
+    }
+  }
+  return files;
+}
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class EndToEnd : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::path(testing::TempDir()) / "tavrix-e2e-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    work_ = root_ / "work";
+    fs::create_directory(work_);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+
+  // Runs the tool in the work directory. `setup` is shell text run before it (umask, ulimit);
+  // `feed`, when given, is a command whose output is piped into the tool's standard input.
+  ToolRun run_tool(const std::vector<std::string>& args, const std::string& setup = "",
+                   const std::string& feed = "") {
+    std::string command = "cd " + shell_quote(work_.string()) + " && " + setup + " ";
+    if (!feed.empty()) command += feed + " | ";
+    command += tool_command();
+    for (const std::string& arg : args) command += " " + shell_quote(arg);
+    command += " >" + shell_quote((root_ / "stdout").string()) + " 2>" +
+               shell_quote((root_ / "stderr").string());
+    const int status = std::system(command.c_str());
+    ToolRun result;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = read_bytes(root_ / "stdout");
+    result.err = read_bytes(root_ / "stderr");
+    return result;
+  }
+
+  fs::path in_work(const std::string& name) const { return work_ / name; }
+  void write(const std::string& name, const std::string& bytes) {
+    write_bytes(in_work(name), bytes);
+  }
+  std::string read(const std::string& name) const { return read_bytes(in_work(name)); }
+  Snapshot files() const { return snapshot(work_); }
+
+  fs::path root_;
+  fs::path work_;
+};
+
+TEST_F(EndToEnd, ConvertsAGrid) {
+  write("grid.csv", "1,2,3\n4,5,6\n");
+  const ToolRun result = run_tool({"grid.csv", "dem.bil"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, banner + "......\r\n");
+  EXPECT_EQ(result.err, "");
+  const Snapshot expected = {
+      {"grid.csv", "1,2,3\n4,5,6\n"},
+      {"dem.bil", std::string("\0\1\0\2\0\3\0\4\0\5\0\6", 12)},
+      {"dem.hdr", header_for(3, 2)},
+  };
+  EXPECT_EQ(files(), expected);
+}
+
+TEST_F(EndToEnd, CellsCoverTheWholeRangeBigEndian) {
+  write("grid.csv", "\xEF\xBB\xBF-32768\t-9999 -1\r\n0,+1,32767\r\n");
+  const ToolRun result = run_tool({"grid.csv", "out"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(read("out.bil"), std::string("\x80\x00\xD8\xF1\xFF\xFF\x00\x00\x00\x01\x7F\xFF", 12));
+  EXPECT_EQ(read("out.hdr"), header_for(3, 2));
+}
+
+TEST_F(EndToEnd, LineEndsDoNotChangeTheRaster) {
+  for (const char* line_end : {"\n", "\r\n", "\r"}) {
+    SCOPED_TRACE(line_end[0] == '\r' ? (line_end[1] ? "CR LF" : "CR") : "LF");
+    write("grid.csv", std::string("1,2") + line_end + "3,4" + line_end + line_end);
+    const ToolRun result = run_tool({"grid.csv", "out"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(read("out.bil"), std::string("\0\1\0\2\0\3\0\4", 8));
+    EXPECT_EQ(read("out.hdr"), header_for(2, 2));
+  }
+}
+
+TEST_F(EndToEnd, UsageWhenTheArgumentCountIsWrong) {
+  write("grid.csv", "1\n");
+  const std::vector<std::vector<std::string>> argument_lists = {
+      {}, {"grid.csv"}, {"grid.csv", "out", "extra"}};
+  for (const auto& args : argument_lists) {
+    SCOPED_TRACE(std::to_string(args.size()) + " arguments");
+    const ToolRun result = run_tool(args);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, banner + usage);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(files(), (Snapshot{{"grid.csv", "1\n"}}));
+  }
+}
+
+TEST_F(EndToEnd, ReplacesOlderOutputs) {
+  write("grid.csv", "7\n");
+  write("out.bil", "older raster");
+  write("out.hdr", "older header");
+  const ToolRun result = run_tool({"grid.csv", "out.BIL"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(files(), (Snapshot{{"grid.csv", "7\n"},
+                               {"out.bil", std::string("\0\7", 2)},
+                               {"out.hdr", header_for(1, 1)}}));
+}
+
+TEST_F(EndToEnd, OutputNames) {
+  struct Naming {
+    std::string output_name;
+    std::string raster;
+    std::string header;
+  };
+  const std::string long_directory = std::string(200, 'd') + "/" + std::string(200, 'e');
+  const Naming namings[] = {
+      {"out", "out.bil", "out.hdr"},
+      {"Out.Bil", "Out.bil", "Out.hdr"},
+      {"out.txt", "out.txt.bil", "out.txt.hdr"},
+      {"x.bil.bil", "x.bil.bil", "x.bil.hdr"},
+      {"x.BILL", "x.BILL.bil", "x.BILL.hdr"},
+      {"", ".bil", ".hdr"},
+      {".", "..bil", "..hdr"},
+      {"dir.bil/x", "dir.bil/x.bil", "dir.bil/x.hdr"},
+      {"-dash", "-dash.bil", "-dash.hdr"},
+      {std::string(240, 'n') + ".bil", std::string(240, 'n') + ".bil",
+       std::string(240, 'n') + ".hdr"},
+      {long_directory + "/" + std::string(100, 'f'),
+       long_directory + "/" + std::string(100, 'f') + ".bil",
+       long_directory + "/" + std::string(100, 'f') + ".hdr"},
+  };
+  for (const Naming& naming : namings) {
+    SCOPED_TRACE("output name \"" + naming.output_name + "\"");
+    TearDown();
+    SetUp();
+    write("grid.csv", "1,2\n");
+    fs::create_directory(in_work("dir.bil"));
+    fs::create_directories(in_work(long_directory));
+    const ToolRun result = run_tool({"grid.csv", naming.output_name});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(read(naming.raster), std::string("\0\1\0\2", 4));
+    EXPECT_EQ(read(naming.header), header_for(2, 1));
+    std::set<std::string> regular_files;
+    for (const auto& [name, bytes] : files()) {
+      if (name.back() != '/') regular_files.insert(name);
+    }
+    EXPECT_EQ(regular_files, (std::set<std::string>{"grid.csv", naming.raster, naming.header}));
+  }
+}
+
+// Each failure: exit status 1, one error line, the dots printed so far ended by a line end,
+// and every file exactly as it was before the run: older outputs intact, no temporary left.
+struct Failure {
+  const char* name;
+  std::vector<std::string> args;
+  std::string err;
+  std::string dots;
+  std::string setup = "";  // shell text run before the tool
+};
+
+// Test names come from the row names; print those rather than raw bytes.
+void PrintTo(const Failure& row, std::ostream* out) {
+  *out << row.name;
+}
+
+class EndToEndFailure : public EndToEnd, public testing::WithParamInterface<Failure> {};
+
+TEST_P(EndToEndFailure, LeavesEveryFileAsItWas) {
+  const Failure& failure = GetParam();
+  write("grid.csv", "1,2\n3,4\n");
+  write("bad-value.csv", "1,2\n3,x\n");
+  write("ragged.csv", "1,2\n3\n");
+  write("blank.csv", "\r\n\r\n");
+  write("out.bil", "older raster");
+  write("out.hdr", "older header");
+  std::string wide;
+  for (int i = 0; i < 5000; ++i) wide += "1,";
+  write("wide.csv", wide + "1\n");
+  fs::create_directory(in_work("folder"));
+  fs::create_directory(in_work("header-dir.hdr"));
+  write("header-dir.bil", "older raster");
+  fs::create_hard_link(in_work("grid.csv"), in_work("linked.bil"));
+
+  const Snapshot before = files();
+  const ToolRun result = run_tool(failure.args, failure.setup);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, failure.err);
+  EXPECT_EQ(result.out, banner + failure.dots);
+  EXPECT_EQ(files(), before);
+}
+
+const Failure failures[] = {
+    {"missing_input", {"missing.csv", "out"}, "ERROR - File cannot open missing.csv\r\n", ""},
+    {"unexpected_character",
+     {"bad-value.csv", "out"},
+     "ERROR - bad-value.csv: line 2, column 3: unexpected character 'x'\r\n",
+     "...\r\n"},
+    {"ragged_row",
+     {"ragged.csv", "out"},
+     "ERROR - ragged.csv: line 2: 1 values, expected 2 as on the first row\r\n",
+     "...\r\n"},
+    {"no_values", {"blank.csv", "out"}, "ERROR - blank.csv: no values\r\n", ""},
+    {"directory_as_input", {"folder", "out"}, "ERROR - File cannot read folder\r\n", ""},
+    {"input_is_the_raster",
+     {"out.bil", "out"},
+     "ERROR - File cannot create out.bil: it is the input file\r\n",
+     ""},
+    {"input_is_the_header",
+     {"out.hdr", "out.bil"},
+     "ERROR - File cannot create out.hdr: it is the input file\r\n",
+     ""},
+    {"input_linked_to_the_raster",
+     {"grid.csv", "linked"},
+     "ERROR - File cannot create linked.bil: it is the input file\r\n",
+     ""},
+    {"missing_output_directory",
+     {"grid.csv", "nowhere/out"},
+     "ERROR - File cannot create nowhere/out.bil\r\n",
+     ""},
+    {"output_through_a_file",
+     {"grid.csv", "grid.csv/out"},
+     "ERROR - File cannot create grid.csv/out.bil\r\n",
+     ""},
+    {"header_path_is_a_directory",
+     {"grid.csv", "header-dir"},
+     "ERROR - File cannot create header-dir.hdr\r\n",
+     "....\r\n"},
+    {"raster_too_large_to_write",
+     {"wide.csv", "out"},
+     "ERROR - File cannot write out.bil\r\n",
+     "",
+     "ulimit -f 4;"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Failures, EndToEndFailure, testing::ValuesIn(failures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(EndToEnd, OutputsGetThePermissionsOfAPlainCreate) {
+  write("grid.csv", "1\n");
+  for (const auto& [mask, mode] : {std::pair{"022", 0644}, std::pair{"007", 0660}}) {
+    SCOPED_TRACE(std::string("umask ") + mask);
+    const ToolRun result = run_tool({"grid.csv", "out"}, std::string("umask ") + mask + ";");
+    ASSERT_EQ(result.status, 0) << result.err;
+    for (const char* name : {"out.bil", "out.hdr"}) {
+      struct stat status {};
+      ASSERT_EQ(::stat(in_work(name).c_str(), &status), 0);
+      EXPECT_EQ(status.st_mode & 0777, static_cast<unsigned>(mode)) << name;
+    }
+  }
+}
+
+TEST_F(EndToEnd, ReadsStandardInputFromAPipe) {
+  write("grid.csv", "1,2\n3,4\n");
+  const ToolRun result = run_tool({"/dev/stdin", "out"}, "", "cat grid.csv");
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, banner + "....\r\n");
+  EXPECT_EQ(read("out.bil"), std::string("\0\1\0\2\0\3\0\4", 8));
+  EXPECT_EQ(read("out.hdr"), header_for(2, 2));
+}
+
+TEST_F(EndToEnd, ClosedStandardOutputDoesNotStopTheConversion) {
+  std::string row;
+  for (int i = 0; i < 999; ++i) row += "1,";
+  row += "1\n";
+  std::string grid;
+  for (int i = 0; i < 1000; ++i) grid += row;
+  write("grid.csv", grid);
+  const std::string status_file = shell_quote((root_ / "status").string());
+  const std::string command = "cd " + shell_quote(work_.string()) + " && { " + tool_command() +
+                              " grid.csv out 2>/dev/null; echo $? >" + status_file +
+                              "; } | head -c 1 >/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(read_bytes(root_ / "status"), "0\n");
+  EXPECT_EQ(read("out.bil").size(), 2000000u);
+  EXPECT_EQ(read("out.hdr"), header_for(1000, 1000));
+  EXPECT_EQ(files().size(), 3u);
+}
+
+}  // namespace
