@@ -1,36 +1,40 @@
 // The cell scanner, one input per row; failures are rows too. Every row is scanned whole and
-// in small pieces, so that values, CR LF pairs and the byte-order mark straddle piece edges.
+// in small pieces, so that values, CR LF pairs and the byte-order mark straddle piece edges,
+// and by the reference scanner, which must agree.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "convert/convert.h"
+#include "reference_scanner.h"
 
 namespace tavrix {
 namespace {
 
-struct ScanResult {
-  std::vector<int> cells;
-  std::int64_t columns = 0;
-  std::int64_t rows = 0;
-  ConversionError error;
-};
+using ScanResult = reference::ScanResult;
 
-ScanResult scan_in_pieces(const std::string& input, std::size_t piece_size) {
+// Scans `input` in pieces of `piece_size` bytes, then every remaining byte at once from
+// `split` on, if given.
+ScanResult scan_in_pieces(const std::string& input, std::size_t piece_size,
+                          std::size_t split = std::string::npos) {
   ScanResult result;
   ScanState state;
-  std::vector<unsigned char> cells(2 * (max_cells_for(piece_size) + 1));
+  std::vector<unsigned char> cells(2 * (max_cells_for(std::min(piece_size, input.size())) + 1));
   auto keep = [&](std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
       result.cells.push_back(static_cast<std::int16_t>(cells[2 * i] << 8 | cells[2 * i + 1]));
     }
   };
   const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
-  for (std::size_t at = 0; at < input.size() && state.phase != ScanState::Phase::ended;
-       at += piece_size) {
-    const std::size_t size = std::min(piece_size, input.size() - at);
+  for (std::size_t at = 0; at < input.size() && state.phase != ScanState::Phase::ended;) {
+    std::size_t size = std::min(piece_size, input.size() - at);
+    if (at >= split) {
+      size = input.size() - at;
+      cells.resize(2 * (max_cells_for(size) + 1));
+    }
     keep(scan_cells(state, bytes + at, size, cells.data()));
+    at += size;
   }
   keep(finish_scan(state, cells.data()));
   result.columns = state.columns;
@@ -92,6 +96,11 @@ TEST_P(ScannerGrid, ConvertsInAnyPieces) {
     EXPECT_EQ(result.columns, grid.columns);
     EXPECT_EQ(result.rows, grid.rows);
   }
+  const ScanResult reference = reference::scan(grid.input);
+  EXPECT_EQ(reference.error.code, ErrorCode::success) << error_message(reference.error);
+  EXPECT_EQ(reference.cells, grid.cells);
+  EXPECT_EQ(reference.columns, grid.columns);
+  EXPECT_EQ(reference.rows, grid.rows);
 }
 
 INSTANTIATE_TEST_SUITE_P(Grids, ScannerGrid, testing::ValuesIn(grids),
@@ -193,6 +202,25 @@ TEST_P(ScannerFault, StopsAtTheOffendingByte) {
 
 INSTANTIATE_TEST_SUITE_P(Faults, ScannerFault, testing::ValuesIn(faults),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Scanner, AnyPieceBoundaryGivesTheSameResult) {
+  const std::string inputs[] = {
+      "\xEF\xBB\xBF-32768,+00032767\r\n\t-1 0\r\r\n",
+      "12,-345\r\n6789,0\r-0,+1",
+      "1,2\r\n3,40000\r\n",
+  };
+  for (const std::string& input : inputs) {
+    const ScanResult whole = reference::scan(input);
+    for (std::size_t split = 0; split <= input.size(); ++split) {
+      SCOPED_TRACE("split at " + std::to_string(split) + " of " + std::to_string(input.size()));
+      const ScanResult result = scan_in_pieces(input, std::max<std::size_t>(split, 1), split);
+      EXPECT_EQ(result.cells, whole.cells);
+      EXPECT_EQ(result.error.code, whole.error.code);
+      EXPECT_EQ(result.error.column, whole.error.column);
+      EXPECT_EQ(result.rows, whole.rows);
+    }
+  }
+}
 
 TEST(Scanner, WritesCellsBigEndianTwosComplement) {
   const std::string input = "-32768,-5,0,255,256,32767\n";
