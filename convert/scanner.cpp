@@ -1,5 +1,11 @@
 // The cell scanner: text grid in, 16-bit big-endian cells out, one pass in constant memory.
 #include <array>
+#include <bit>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "convert.h"
 
@@ -88,6 +94,201 @@ bool end_line(ScanState& state) {
   return true;
 }
 
+// Bytes that may follow a value's last digit.
+constexpr std::array<bool, 256> make_value_ends() {
+  std::array<bool, 256> ends{};
+  for (int c = 0; c < 256; ++c) {
+    const std::uint8_t byte_class = byte_classes[c];
+    ends[c] = byte_class == separator || byte_class == line_feed || byte_class == carriage_return ||
+              byte_class == end_mark;
+  }
+  return ends;
+}
+constexpr std::array<bool, 256> value_ends = make_value_ends();
+
+// The bytes of one 64-byte block by kind, one bit per byte, the first byte in the lowest bit.
+struct BlockMasks {
+  std::uint64_t separators;
+  std::uint64_t line_feeds;
+  std::uint64_t carriage_returns;
+  std::uint64_t value_bytes;  // digits and signs
+  std::uint64_t signs;
+  std::uint64_t minus_signs;
+  std::uint64_t others;  // bytes that have no place in a grid, and the end mark
+};
+
+constexpr std::ptrdiff_t block_size = 64;
+
+#if defined(__SSE2__)
+BlockMasks classify_block(const unsigned char* p) {
+  BlockMasks masks{};
+  for (int part = 0; part < 4; ++part) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
+    auto equal = [&](char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
+    auto bits = [&](__m128i lanes) {
+      return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(lanes)))
+             << (16 * part);
+    };
+    const __m128i separators = _mm_or_si128(_mm_or_si128(equal(','), equal(' ')), equal('\t'));
+    const __m128i line_feeds = equal('\n');
+    const __m128i carriage_returns = equal('\r');
+    // A digit is a byte whose distance above '0', taken unsigned, is at most 9.
+    const __m128i above_zero = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
+    const __m128i nine = _mm_set1_epi8(9);
+    const __m128i digits = _mm_cmpeq_epi8(_mm_max_epu8(above_zero, nine), nine);
+    const __m128i minus_signs = equal('-');
+    const __m128i signs = _mm_or_si128(minus_signs, equal('+'));
+    const __m128i value_bytes = _mm_or_si128(digits, signs);
+    masks.signs |= bits(signs);
+    masks.minus_signs |= bits(minus_signs);
+    masks.separators |= bits(separators);
+    masks.line_feeds |= bits(line_feeds);
+    masks.carriage_returns |= bits(carriage_returns);
+    masks.value_bytes |= bits(value_bytes);
+  }
+  masks.others =
+      ~(masks.separators | masks.line_feeds | masks.carriage_returns | masks.value_bytes);
+  return masks;
+}
+#else
+BlockMasks classify_block(const unsigned char* p) {
+  BlockMasks masks{};
+  for (int i = 0; i < block_size; ++i) {
+    const std::uint64_t bit = std::uint64_t{1} << i;
+    switch (byte_classes[p[i]]) {
+      case separator:
+        masks.separators |= bit;
+        break;
+      case line_feed:
+        masks.line_feeds |= bit;
+        break;
+      case carriage_return:
+        masks.carriage_returns |= bit;
+        break;
+      case sign:
+        masks.signs |= bit;
+        if (p[i] == '-') masks.minus_signs |= bit;
+        masks.value_bytes |= bit;
+        break;
+      case digit:
+        masks.value_bytes |= bit;
+        break;
+      default:
+        masks.others |= bit;
+        break;
+    }
+  }
+  return masks;
+}
+#endif
+
+// Reads eight bytes as a little-endian word, on any machine.
+std::uint64_t load_word(const unsigned char* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  if constexpr (std::endian::native == std::endian::big) {
+    word = ((word & 0x00000000FFFFFFFFULL) << 32) | (word >> 32);
+    word = ((word & 0x0000FFFF0000FFFFULL) << 16) | ((word >> 16) & 0x0000FFFF0000FFFFULL);
+    word = ((word & 0x00FF00FF00FF00FFULL) << 8) | ((word >> 8) & 0x00FF00FF00FF00FFULL);
+  }
+  return word;
+}
+
+// The fast path for what real grids are made of: blocks of digits, signs, separators and
+// line ends, with values of up to five digits. Each block is classified in a few vector
+// instructions; the values that start in it are then found from its bit masks, so that
+// parsing one value never waits for the one before. It stops, returning where the byte-by-
+// byte state machine is to take over, at anything else (a long value, a fault, the end
+// mark) and when too few bytes are left for a block and the bytes that a value starting in
+// it may reach into the next. Called only between values.
+const unsigned char* scan_blocks(ScanState& state, const unsigned char* p, const unsigned char* end,
+                                 unsigned char*& out, const unsigned char* origin,
+                                 std::int64_t origin_offset) {
+  // A value starting in a block's last byte: a sign, eight bytes looked at in one word, and
+  // the byte that ends the value.
+  constexpr std::ptrdiff_t reach = block_size + 16;
+  const unsigned char* resume = p;  // just past the last value or line end handled
+  std::int64_t values_in_line = state.values_in_line;
+  unsigned char* o = out;
+  std::uint64_t value_carry = 0;  // the last byte of the previous block was a value's
+  std::uint64_t cr_carry = 0;     // the last byte of the previous block was a CR
+  auto hand_over = [&](const unsigned char* at) {
+    state.values_in_line = values_in_line;
+    out = o;
+    return at;
+  };
+
+  while (end - p >= reach) {
+    const BlockMasks masks = classify_block(p);
+    if (masks.others != 0) break;
+    const std::uint64_t value_starts = masks.value_bytes & ~(masks.value_bytes << 1 | value_carry);
+    // A LF right after a CR belongs to the CR's line end.
+    const std::uint64_t joined_line_feeds =
+        masks.line_feeds & (masks.carriage_returns << 1 | cr_carry);
+    const std::uint64_t line_ends =
+        (masks.line_feeds & ~joined_line_feeds) | masks.carriage_returns;
+    const std::int64_t block_offset = origin_offset + (p - origin);
+
+    // Values are parsed in runs between line ends, which are rare: no test per value.
+    std::uint64_t starts_left = value_starts;
+    std::uint64_t line_ends_left = line_ends;
+    for (;;) {
+      const std::uint64_t before_line_end =
+          line_ends_left == 0 ? ~std::uint64_t{0} : (line_ends_left & (0 - line_ends_left)) - 1;
+      for (std::uint64_t starts = starts_left & before_line_end; starts != 0;
+           starts &= starts - 1) {
+        const int i = std::countr_zero(starts);
+        const unsigned char* const at = p + i;
+        const unsigned negative = (masks.minus_signs >> i) & 1;
+        const unsigned char* const digits_start = at + ((masks.signs >> i) & 1);
+        // Each byte less '0'; a byte is a digit when that is below 10. Borrows and carries
+        // only travel towards later bytes, so every byte before the first non-digit is exact.
+        const std::uint64_t digits = load_word(digits_start) - 0x3030303030303030ULL;
+        const std::uint64_t non_digits =
+            (digits | (digits + 0x7676767676767676ULL)) & 0x8080808080808080ULL;
+        const unsigned length = non_digits == 0 ? 8 : std::countr_zero(non_digits) / 8;
+        // The digits, moved up to the top of the word as if led by zeros, combined pairwise:
+        // eight decimal digits in three multiplications.
+        std::uint64_t value = digits << ((8 * (8 - length)) & 63);
+        value = value * 10 + (value >> 8);
+        value = (((value & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+                 (((value >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+                32;
+        const auto magnitude = static_cast<std::uint32_t>(value);
+        // Anything unusual goes to the state machine: no digits, more than five (leading
+        // zeros, or out of range), a wrong byte after them, or a value out of range.
+        if (length - 1 > 4 || !value_ends[digits_start[length]] || magnitude > 32767 + negative) {
+          return hand_over(at);
+        }
+        const auto cell = static_cast<std::uint16_t>(negative ? 0U - magnitude : magnitude);
+        o[0] = static_cast<unsigned char>(cell >> 8);
+        o[1] = static_cast<unsigned char>(cell & 0xFF);
+        o += 2;
+        ++values_in_line;
+        resume = digits_start + length;
+      }
+      if (line_ends_left == 0) break;
+      starts_left &= ~before_line_end;
+
+      const int i = std::countr_zero(line_ends_left);
+      line_ends_left &= line_ends_left - 1;
+      const unsigned char* const at = p + i;
+      state.values_in_line = values_in_line;
+      if (!end_line(state)) return hand_over(at);
+      values_in_line = 0;
+      const int length = at[0] == '\r' && at[1] == '\n' ? 2 : 1;
+      ++state.line;
+      state.line_start = block_offset + i + length;
+      resume = at + length;
+    }
+    value_carry = masks.value_bytes >> 63;
+    cr_carry = masks.carriage_returns >> 63;
+    p += block_size;
+  }
+  // Between `resume` and `p` lie only separators, or the tail of a value already written.
+  return hand_over(resume > p ? resume : p);
+}
+
 }  // namespace
 
 std::size_t scan_cells(ScanState& state, const unsigned char* data, std::size_t size,
@@ -122,6 +323,10 @@ std::size_t scan_cells(ScanState& state, const unsigned char* data, std::size_t 
   };
 
   while (p < end && state.phase != Phase::ended) {
+    if (state.phase == Phase::between_values) {
+      p = scan_blocks(state, p, end, out, origin, origin_offset);
+      if (state.phase == Phase::ended) break;
+    }
     switch (state.phase) {
       case Phase::after_cr:
         if (*p == '\n') {

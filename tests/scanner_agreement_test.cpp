@@ -1,0 +1,101 @@
+// The scanner against the reference scanner on many generated grids, long enough for the
+// block-wise fast path, with faults and oddities sprinkled in: the same cells, the same grid
+// size, the same error at the same place. A fixed seed keeps every run the same.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "convert/convert.h"
+#include "reference_scanner.h"
+
+namespace tavrix {
+namespace {
+
+reference::ScanResult scan_in_pieces(const std::string& input, std::size_t piece_size) {
+  reference::ScanResult result;
+  ScanState state;
+  std::vector<unsigned char> cells(2 * (max_cells_for(piece_size) + 1));
+  auto keep = [&](std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+      result.cells.push_back(static_cast<std::int16_t>(cells[2 * i] << 8 | cells[2 * i + 1]));
+    }
+  };
+  const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
+  for (std::size_t at = 0; at < input.size() && state.phase != ScanState::Phase::ended;) {
+    const std::size_t size = std::min(piece_size, input.size() - at);
+    keep(scan_cells(state, bytes + at, size, cells.data()));
+    at += size;
+  }
+  keep(finish_scan(state, cells.data()));
+  result.columns = state.columns;
+  result.rows = state.rows;
+  result.error = state.error;
+  return result;
+}
+
+// A grid of `rows` x `columns` values written in one of many styles; with `fault_rate`,
+// some bytes are replaced by something the grammar may or may not allow.
+std::string generate_grid(std::mt19937& random, int rows, int columns, int fault_rate) {
+  const char* separators[] = {",", " ", "\t", ", ", "  ", ",,"};
+  const char* line_ends[] = {"\n", "\r\n", "\r"};
+  const std::string separator = separators[random() % 6];
+  const std::string line_end = line_ends[random() % 3];
+  std::string grid;
+  if (random() % 8 == 0) grid += "\xEF\xBB\xBF";
+  for (int row = 0; row < rows; ++row) {
+    if (random() % 10 == 0) grid += line_end;  // a blank line
+    for (int column = 0; column < columns; ++column) {
+      if (column > 0) grid += separator;
+      const int kind = static_cast<int>(random() % 20);
+      if (kind == 0) {
+        grid += "-32768";
+      } else if (kind == 1) {
+        grid += "+32767";
+      } else if (kind == 2) {
+        grid += "000" + std::to_string(random() % 100);  // long, through leading zeros
+      } else if (kind == 3 && fault_rate > 0) {
+        grid += std::to_string(32768 + random() % 100000);  // out of range
+      } else {
+        grid += std::to_string(static_cast<int>(random() % 65536) - 32768);
+      }
+    }
+    grid += line_end;
+  }
+  if (fault_rate > 0) {
+    const char odd[] = {'.', '-', '+', 'x', '\0', '\x1A', '\xFF', '\r', '\n', ' ', '9', '0'};
+    for (char& c : grid) {
+      if (static_cast<int>(random() % 10000) < fault_rate) c = odd[random() % sizeof odd];
+    }
+  }
+  return grid;
+}
+
+TEST(ScannerAgreement, GeneratedGrids) {
+  std::mt19937 random(20261211);
+  int grids_whole = 0;
+  for (int round = 0; round < 3000; ++round) {
+    const int rows = 1 + static_cast<int>(random() % 40);
+    const int columns = 1 + static_cast<int>(random() % 40);
+    const int fault_rate = round % 3 == 0 ? 0 : static_cast<int>(random() % 20);
+    const std::string grid = generate_grid(random, rows, columns, fault_rate);
+    const reference::ScanResult expected = reference::scan(grid);
+    grids_whole += expected.error.code == ErrorCode::success;
+    for (std::size_t piece_size : {std::size_t{97}, std::size_t{4096}, grid.size() + 1}) {
+      const reference::ScanResult actual = scan_in_pieces(grid, piece_size);
+      ASSERT_EQ(actual.cells, expected.cells) << "round " << round << ", pieces of " << piece_size;
+      ASSERT_EQ(actual.error.code, expected.error.code) << "round " << round;
+      ASSERT_EQ(actual.error.line, expected.error.line) << "round " << round;
+      ASSERT_EQ(actual.error.column, expected.error.column) << "round " << round;
+      ASSERT_EQ(actual.error.byte, expected.error.byte) << "round " << round;
+      ASSERT_EQ(actual.columns, expected.columns) << "round " << round;
+      ASSERT_EQ(actual.rows, expected.rows) << "round " << round;
+    }
+  }
+  // The generator must keep making whole grids too, or the fast path goes untested.
+  EXPECT_GE(grids_whole, 1000);
+}
+
+}  // namespace
+}  // namespace tavrix
