@@ -1,6 +1,6 @@
 #include "progress.h"
 
-#include <cstring>
+#include <array>
 
 namespace tavrix {
 namespace {
@@ -10,12 +10,17 @@ constexpr auto terminal_flush_interval = std::chrono::milliseconds(40);
 }  // namespace
 
 void print_dots(Progress& progress, std::size_t count) {
-  char dots[4096];
-  std::memset(dots, '.', sizeof dots);
+  // Large writes: a stream passes a write of at least its buffer's size straight through.
+  static constexpr std::size_t dots_size = 64 * 1024;
+  static const auto dots = [] {
+    std::array<char, dots_size> line;
+    line.fill('.');
+    return line;
+  }();
   progress.dots += static_cast<std::int64_t>(count);
   while (count > 0) {
-    const std::size_t part = count < sizeof dots ? count : sizeof dots;
-    std::fwrite(dots, 1, part, progress.console.out);
+    const std::size_t part = count < dots_size ? count : dots_size;
+    std::fwrite(dots.data(), 1, part, progress.console.out);
     count -= part;
   }
   if (progress.console.out_is_terminal) {

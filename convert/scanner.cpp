@@ -94,23 +94,12 @@ bool end_line(ScanState& state) {
   return true;
 }
 
-// Bytes that may follow a value's last digit.
-constexpr std::array<bool, 256> make_value_ends() {
-  std::array<bool, 256> ends{};
-  for (int c = 0; c < 256; ++c) {
-    const std::uint8_t byte_class = byte_classes[c];
-    ends[c] = byte_class == separator || byte_class == line_feed || byte_class == carriage_return ||
-              byte_class == end_mark;
-  }
-  return ends;
-}
-constexpr std::array<bool, 256> value_ends = make_value_ends();
-
 // The bytes of one 64-byte block by kind, one bit per byte, the first byte in the lowest bit.
 struct BlockMasks {
   std::uint64_t separators;
   std::uint64_t line_feeds;
   std::uint64_t carriage_returns;
+  std::uint64_t digits;
   std::uint64_t value_bytes;  // digits and signs
   std::uint64_t signs;
   std::uint64_t minus_signs;
@@ -139,6 +128,7 @@ BlockMasks classify_block(const unsigned char* p) {
     const __m128i minus_signs = equal('-');
     const __m128i signs = _mm_or_si128(minus_signs, equal('+'));
     const __m128i value_bytes = _mm_or_si128(digits, signs);
+    masks.digits |= bits(digits);
     masks.signs |= bits(signs);
     masks.minus_signs |= bits(minus_signs);
     masks.separators |= bits(separators);
@@ -171,6 +161,7 @@ BlockMasks classify_block(const unsigned char* p) {
         masks.value_bytes |= bit;
         break;
       case digit:
+        masks.digits |= bit;
         masks.value_bytes |= bit;
         break;
       default:
@@ -196,37 +187,56 @@ std::uint64_t load_word(const unsigned char* p) {
 
 // The fast path for what real grids are made of: blocks of digits, signs, separators and
 // line ends, with values of up to five digits. Each block is classified in a few vector
-// instructions; the values that start in it are then found from its bit masks, so that
-// parsing one value never waits for the one before. It stops, returning where the byte-by-
-// byte state machine is to take over, at anything else (a long value, a fault, the end
-// mark) and when too few bytes are left for a block and the bytes that a value starting in
-// it may reach into the next. Called only between values.
+// instructions, and checked as a whole against the grammar: a sign only at a value's start
+// and followed by a digit, no run of six digits, no value followed by a sign or a stray byte.
+// The values that start in it are then found from its bit masks, so that parsing one value
+// never waits for the one before. Called only between values; returns where the byte-by-
+// byte state machine is to take over (at a block that fails the checks, or a value out of
+// range) and, in `slow_until`, how far the state machine should go before the fast path is
+// tried again.
 const unsigned char* scan_blocks(ScanState& state, const unsigned char* p, const unsigned char* end,
                                  unsigned char*& out, const unsigned char* origin,
-                                 std::int64_t origin_offset) {
-  // A value starting in a block's last byte: a sign, eight bytes looked at in one word, and
-  // the byte that ends the value.
-  constexpr std::ptrdiff_t reach = block_size + 16;
-  const unsigned char* resume = p;  // just past the last value or line end handled
+                                 std::int64_t origin_offset, const unsigned char*& slow_until) {
+  // Each block is checked with the next one's masks at hand; a value that starts in a
+  // block's last byte is read with one word load that stays within the next block.
+  if (end - p < 2 * block_size) {
+    slow_until = end;
+    return p;
+  }
   std::int64_t values_in_line = state.values_in_line;
   unsigned char* o = out;
-  std::uint64_t value_carry = 0;  // the last byte of the previous block was a value's
-  std::uint64_t cr_carry = 0;     // the last byte of the previous block was a CR
-  auto hand_over = [&](const unsigned char* at) {
-    state.values_in_line = values_in_line;
-    out = o;
-    return at;
-  };
+  std::uint64_t value_carry = 0;    // the last byte of the previous block was a value's
+  std::uint64_t cr_carry = 0;       // the last byte of the previous block was a CR
+  const unsigned char* resume = p;  // just past the last line end, or the block start
+  BlockMasks block = classify_block(p);
 
-  while (end - p >= reach) {
-    const BlockMasks masks = classify_block(p);
-    if (masks.others != 0) break;
-    const std::uint64_t value_starts = masks.value_bytes & ~(masks.value_bytes << 1 | value_carry);
+  for (; end - p >= 2 * block_size; p += block_size) {
+    const BlockMasks next = classify_block(p + block_size);
+    const std::uint64_t value_starts = block.value_bytes & ~(block.value_bytes << 1 | value_carry);
+    const std::uint64_t digit_follows = block.digits >> 1 | next.digits << 63;
+    std::uint64_t faults = block.others | (block.signs & ~(value_starts & digit_follows));
+    // Six digits in a row, counting those that run on into the next block.
+    std::uint64_t run = block.digits;
+    for (int shift = 1; shift < 6; ++shift) {
+      run &= block.digits >> shift | next.digits << (64 - shift);
+    }
+    faults |= run;
+    // A value running on into the next block must end there in a separator or a line end,
+    // within five digits even when only its sign is in this block.
+    if (block.value_bytes >> 63) {
+      const int tail = std::countr_zero(~next.digits);
+      faults |= tail > 5 ? 1 : ((next.signs | next.others) >> tail) & 1;
+    }
+    if (faults != 0) {
+      slow_until = p + block_size;
+      break;
+    }
+
     // A LF right after a CR belongs to the CR's line end.
     const std::uint64_t joined_line_feeds =
-        masks.line_feeds & (masks.carriage_returns << 1 | cr_carry);
+        block.line_feeds & (block.carriage_returns << 1 | cr_carry);
     const std::uint64_t line_ends =
-        (masks.line_feeds & ~joined_line_feeds) | masks.carriage_returns;
+        (block.line_feeds & ~joined_line_feeds) | block.carriage_returns;
     const std::int64_t block_offset = origin_offset + (p - origin);
 
     // Values are parsed in runs between line ends, which are rare: no test per value.
@@ -238,55 +248,62 @@ const unsigned char* scan_blocks(ScanState& state, const unsigned char* p, const
       for (std::uint64_t starts = starts_left & before_line_end; starts != 0;
            starts &= starts - 1) {
         const int i = std::countr_zero(starts);
-        const unsigned char* const at = p + i;
-        const unsigned negative = (masks.minus_signs >> i) & 1;
-        const unsigned char* const digits_start = at + ((masks.signs >> i) & 1);
+        const unsigned negative = (block.minus_signs >> i) & 1;
         // Each byte less '0'; a byte is a digit when that is below 10. Borrows and carries
         // only travel towards later bytes, so every byte before the first non-digit is exact.
-        const std::uint64_t digits = load_word(digits_start) - 0x3030303030303030ULL;
+        // The checks above leave one to five digits here, then a non-digit.
+        const std::uint64_t digits =
+            load_word(p + i + ((block.signs >> i) & 1)) - 0x3030303030303030ULL;
         const std::uint64_t non_digits =
             (digits | (digits + 0x7676767676767676ULL)) & 0x8080808080808080ULL;
-        const unsigned length = non_digits == 0 ? 8 : std::countr_zero(non_digits) / 8;
+        const unsigned length = static_cast<unsigned>(std::countr_zero(non_digits)) / 8;
         // The digits, moved up to the top of the word as if led by zeros, combined pairwise:
         // eight decimal digits in three multiplications.
-        std::uint64_t value = digits << ((8 * (8 - length)) & 63);
+        std::uint64_t value = digits << (8 * (8 - length));
         value = value * 10 + (value >> 8);
         value = (((value & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
                  (((value >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
                 32;
         const auto magnitude = static_cast<std::uint32_t>(value);
-        // Anything unusual goes to the state machine: no digits, more than five (leading
-        // zeros, or out of range), a wrong byte after them, or a value out of range.
-        if (length - 1 > 4 || !value_ends[digits_start[length]] || magnitude > 32767 + negative) {
-          return hand_over(at);
+        if (magnitude > 32767 + negative) {
+          slow_until = p + i + 1;
+          state.values_in_line = values_in_line;
+          out = o;
+          return p + i;
         }
         const auto cell = static_cast<std::uint16_t>(negative ? 0U - magnitude : magnitude);
         o[0] = static_cast<unsigned char>(cell >> 8);
         o[1] = static_cast<unsigned char>(cell & 0xFF);
         o += 2;
         ++values_in_line;
-        resume = digits_start + length;
       }
       if (line_ends_left == 0) break;
       starts_left &= ~before_line_end;
 
       const int i = std::countr_zero(line_ends_left);
       line_ends_left &= line_ends_left - 1;
-      const unsigned char* const at = p + i;
       state.values_in_line = values_in_line;
-      if (!end_line(state)) return hand_over(at);
+      if (!end_line(state)) {
+        out = o;
+        return p + i;
+      }
       values_in_line = 0;
-      const int length = at[0] == '\r' && at[1] == '\n' ? 2 : 1;
+      const int length = p[i] == '\r' && p[i + 1] == '\n' ? 2 : 1;
       ++state.line;
       state.line_start = block_offset + i + length;
-      resume = at + length;
+      resume = p + i + length;
     }
-    value_carry = masks.value_bytes >> 63;
-    cr_carry = masks.carriage_returns >> 63;
-    p += block_size;
+    value_carry = block.value_bytes >> 63;
+    cr_carry = block.carriage_returns >> 63;
+    block = next;
   }
-  // Between `resume` and `p` lie only separators, or the tail of a value already written.
-  return hand_over(resume > p ? resume : p);
+
+  state.values_in_line = values_in_line;
+  out = o;
+  // What the state machine takes over lies past the last line end handled, and past the
+  // tail of a value that ran on from the previous block and was written already.
+  if (resume > p) return resume;
+  return value_carry ? p + std::countr_zero(~block.digits) : p;
 }
 
 }  // namespace
@@ -322,10 +339,11 @@ std::size_t scan_cells(ScanState& state, const unsigned char* data, std::size_t 
     state.line_start = offset_of(q);
   };
 
+  const unsigned char* slow_until = p;
   while (p < end && state.phase != Phase::ended) {
-    if (state.phase == Phase::between_values) {
-      p = scan_blocks(state, p, end, out, origin, origin_offset);
-      if (state.phase == Phase::ended) break;
+    if (state.phase == Phase::between_values && p >= slow_until) {
+      p = scan_blocks(state, p, end, out, origin, origin_offset, slow_until);
+      if (state.phase == Phase::ended || p == end) break;
     }
     switch (state.phase) {
       case Phase::after_cr:

@@ -2,7 +2,6 @@
 // written, and inputs from empty to a million values on one line.
 #include <sys/statvfs.h>
 
-
 #include "tool_runner.h"
 
 namespace {
