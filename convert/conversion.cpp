@@ -1,8 +1,6 @@
 // The conversion run: input opened first, outputs written under temporary names, both put in
 // place together only when everything succeeded.
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 #include "convert.h"
 #include "file_io.h"
@@ -39,11 +37,6 @@ ConversionError fault(ErrorCode code, const std::string& path) {
   error.code = code;
   error.path = path;
   return error;
-}
-
-bool is_same_file(const std::string& a, const std::string& b) {
-  std::error_code ignored;
-  return std::filesystem::equivalent(a, b, ignored);
 }
 
 bool close_output(TemporaryOutput& output) {
@@ -109,10 +102,14 @@ ConversionError run(const std::string& input_path, std::string_view output_name,
 
   InputFile input;
   if (!file_io::open_input(input_path, input.handle)) {
-    return fault(ErrorCode::cannot_open_input, input_path);
+    // Some systems refuse to open a directory at all, others fail its first read: either way
+    // it is a file that cannot be read.
+    return fault(file_io::is_directory(input_path) ? ErrorCode::cannot_read_input
+                                                   : ErrorCode::cannot_open_input,
+                 input_path);
   }
   for (const std::string* path : {&paths.raster, &paths.header}) {
-    if (is_same_file(input_path, *path)) return fault(ErrorCode::output_is_input, *path);
+    if (file_io::same_file(input_path, *path)) return fault(ErrorCode::output_is_input, *path);
   }
 
   TemporaryOutput raster{paths.raster, {}, file_io::no_handle};

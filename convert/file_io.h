@@ -1,5 +1,6 @@
 // The few file operations a conversion run needs, over the platform's unbuffered I/O. Files
-// are always opened in binary mode: line ends are the program's own business.
+// are always opened in binary mode: line ends are the program's own business. Paths are
+// byte strings as the command line gave them; on Windows they are UTF-8.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +23,11 @@ bool write_all(Handle handle, const void* data, std::size_t size);
 
 // Closes the handle; false if the system reports that earlier writes were lost.
 bool close_handle(Handle handle);
+
+// True when both paths name one existing file, through links too.
+bool same_file(const std::string& a, const std::string& b);
+
+bool is_directory(const std::string& path);
 
 // Creates a new, empty file with a unique name in the directory of `final_path`, so that it
 // can later be renamed onto `final_path` in one step. Its permissions are those that a plain

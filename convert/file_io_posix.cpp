@@ -68,6 +68,18 @@ bool close_handle(Handle handle) {
   return ::close(handle) == 0 || errno == EINTR;
 }
 
+bool same_file(const std::string& a, const std::string& b) {
+  struct stat first {};
+  struct stat second {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool is_directory(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 bool create_temporary_beside(const std::string& final_path, std::string& temp_path,
                              Handle& handle) {
   for (int attempt = 0; attempt < max_name_attempts; ++attempt) {
