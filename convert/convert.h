@@ -134,6 +134,18 @@ std::size_t scan_cells(ScanState& state, const unsigned char* data, std::size_t 
 // and then state.columns * state.rows cells have been written in all.
 std::size_t finish_scan(ScanState& state, unsigned char* cells);
 
+// Two threads may scan one piece: the part from a line start on is scanned with a state from
+// scan_state_at_line_start(), and joined to the state that scanned up to that line start.
+
+// A fresh state for input that begins at a line start of a grid whose rows hold `columns`
+// values (at least 1: the first row must have ended).
+ScanState scan_state_at_line_start(std::int64_t columns);
+
+// Carries `state`, which scanned up to just after a line end, on through `rest`, which
+// scanned what follows from scan_state_at_line_start(). `state` must not have ended; the
+// cells written for `rest` follow those written for `state`.
+void join_scans(ScanState& state, const ScanState& rest);
+
 // ---------------------------------------------------------------------------------------------
 // Conversion run
 

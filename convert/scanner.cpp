@@ -271,9 +271,11 @@ const unsigned char* scan_blocks(ScanState& state, const unsigned char* p, const
           out = o;
           return p + i;
         }
-        const auto cell = static_cast<std::uint16_t>(negative ? 0U - magnitude : magnitude);
-        o[0] = static_cast<unsigned char>(cell >> 8);
-        o[1] = static_cast<unsigned char>(cell & 0xFF);
+        // Two's complement without a branch, stored most significant byte first.
+        const std::uint32_t cell = (magnitude ^ (0U - negative)) + negative;
+        const unsigned char cell_bytes[2] = {static_cast<unsigned char>(cell >> 8),
+                                             static_cast<unsigned char>(cell)};
+        std::memcpy(o, cell_bytes, 2);
         o += 2;
         ++values_in_line;
       }
@@ -468,6 +470,32 @@ std::size_t finish_scan(ScanState& state, unsigned char* cells) {
   }
   if (state.error.code == ErrorCode::success) state.phase = Phase::ended;
   return static_cast<std::size_t>(out - cells) / 2;
+}
+
+ScanState scan_state_at_line_start(std::int64_t columns) {
+  ScanState state;
+  state.phase = Phase::between_values;  // no byte-order mark past the first line
+  state.columns = columns;
+  return state;
+}
+
+void join_scans(ScanState& state, const ScanState& rest) {
+  // `rest` counted its lines from 1 and its offsets from 0 at the line start where it began.
+  const std::int64_t lines_before = state.line - 1;
+  const std::int64_t offset_before = state.offset;
+  state.phase = rest.phase;
+  state.rows += rest.rows;
+  state.values_in_line = rest.values_in_line;
+  state.line = lines_before + rest.line;
+  state.offset = offset_before + rest.offset;
+  state.line_start = offset_before + rest.line_start;
+  // A value under way keeps its column: columns count from the line's start either way.
+  state.negative = rest.negative;
+  state.magnitude = rest.magnitude;
+  state.more_digits = rest.more_digits;
+  state.value_column = rest.value_column;
+  state.error = rest.error;
+  if (state.error.code != ErrorCode::success) state.error.line += lines_before;
 }
 
 }  // namespace tavrix

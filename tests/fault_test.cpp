@@ -121,6 +121,14 @@ const Size sizes[] = {
     {"value_with_a_million_leading_zeros", repeat("0", 1000000) + "12\n", 0, "", 1, 1},
     {"fault_after_a_million_bytes", repeat(" ", 1000000) + "1.5", 1,
      "ERROR - grid.csv: line 1, column 1000002: unexpected character '.'\r\n", 0, 0},
+    // Large pieces are scanned by two threads, each from a line start: faults, and the end
+    // mark, deep in a large grid must come out as from one.
+    {"fault_deep_in_a_large_grid", repeat("1,2,3\n", 500000) + "4,5,x\n" + repeat("1,2,3\n", 9), 1,
+     "ERROR - grid.csv: line 500001, column 5: unexpected character 'x'\r\n", 0, 0},
+    {"short_row_deep_in_a_large_grid", repeat("1,2,3\r\n", 500000) + "4,5\r\n", 1,
+     "ERROR - grid.csv: line 500001: 2 values, expected 3 as on the first row\r\n", 0, 0},
+    {"end_mark_deep_in_a_large_grid", repeat("1,2,3\n", 400000) + "\x1A" + repeat("x\n", 400000), 0,
+     "", 3, 400000},
 };
 
 INSTANTIATE_TEST_SUITE_P(Inputs, Sizes, testing::ValuesIn(sizes),

@@ -35,6 +35,35 @@ reference::ScanResult scan_in_pieces(const std::string& input, std::size_t piece
   return result;
 }
 
+// Scans `input` as two threads would: up to `split` (just after a LF) with one state, the
+// rest with a state begun at that line start, then joined.
+reference::ScanResult scan_split(const std::string& input, std::size_t split) {
+  reference::ScanResult result;
+  ScanState state;
+  std::vector<unsigned char> cells(2 * (max_cells_for(input.size()) + 1));
+  auto keep = [&](std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+      result.cells.push_back(static_cast<std::int16_t>(cells[2 * i] << 8 | cells[2 * i + 1]));
+    }
+  };
+  const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
+  keep(scan_cells(state, bytes, split, cells.data()));
+  if (state.phase != ScanState::Phase::ended && state.columns > 0) {
+    ScanState rest = scan_state_at_line_start(state.columns);
+    keep(scan_cells(rest, bytes + split, input.size() - split, cells.data()));
+    join_scans(state, rest);
+  } else if (state.phase != ScanState::Phase::ended) {
+    keep(scan_cells(state, bytes + split, input.size() - split, cells.data()));
+  }
+  if (state.phase != ScanState::Phase::ended || state.error.code == ErrorCode::success) {
+    keep(finish_scan(state, cells.data()));
+  }
+  result.columns = state.columns;
+  result.rows = state.rows;
+  result.error = state.error;
+  return result;
+}
+
 // A grid of `rows` x `columns` values written in one of many styles; with `fault_rate`,
 // some bytes are replaced by something the grammar may or may not allow.
 std::string generate_grid(std::mt19937& random, int rows, int columns, int fault_rate) {
@@ -99,6 +128,26 @@ TEST(ScannerAgreement, GeneratedGrids) {
   }
   // The generator must keep making whole grids too, or the fast path goes untested.
   EXPECT_GE(grids_whole, 3000);
+}
+
+TEST(ScannerAgreement, SplitAtLineStartsAndJoined) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 300; ++round) {
+    const int fault_rate = round % 3 == 0 ? 0 : static_cast<int>(random() % 10);
+    const std::string grid = generate_grid(random, 2 + static_cast<int>(random() % 30),
+                                           1 + static_cast<int>(random() % 30), fault_rate);
+    const reference::ScanResult expected = reference::scan(grid);
+    for (std::size_t split = 1; split < grid.size(); ++split) {
+      if (grid[split - 1] != '\n') continue;
+      const reference::ScanResult actual = scan_split(grid, split);
+      ASSERT_EQ(actual.cells, expected.cells) << "round " << round << ", split at " << split;
+      ASSERT_EQ(actual.error.code, expected.error.code) << "round " << round << ", split " << split;
+      ASSERT_EQ(actual.error.line, expected.error.line) << "round " << round << ", split " << split;
+      ASSERT_EQ(actual.error.column, expected.error.column) << "round " << round;
+      ASSERT_EQ(actual.columns, expected.columns) << "round " << round;
+      ASSERT_EQ(actual.rows, expected.rows) << "round " << round;
+    }
+  }
 }
 
 }  // namespace
