@@ -23,9 +23,12 @@ using tavrix::ErrorCode;
   std::abort();
 }
 
+// Feeds `input` to the scanner in pieces whose sizes come from `seed`. With the seed's bit
+// 0x40, the input is also cut at the first line start past its middle, as the conversion run
+// cuts large pieces for two threads, and the part after the cut is scanned from a fresh state
+// and joined.
 tavrix::reference::ScanResult scan_in_pieces(std::string_view input, std::uint8_t seed) {
   tavrix::reference::ScanResult result;
-  tavrix::ScanState state;
   // Mostly tiny pieces; with the seed's high bit, pieces of up to 4 KiB.
   const std::uint32_t largest = seed & 0x80 ? 4096 : 17;
   std::vector<unsigned char> cells(2 * (tavrix::max_cells_for(largest) + 1));
@@ -36,12 +39,30 @@ tavrix::reference::ScanResult scan_in_pieces(std::string_view input, std::uint8_
     }
   };
   const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
-  std::size_t at = 0;
-  while (at < input.size() && state.phase != tavrix::ScanState::Phase::ended) {
-    random = random * 1103515245u + 12345u;
-    const std::size_t piece = std::min<std::size_t>(1 + (random >> 8) % largest, input.size() - at);
-    keep(tavrix::scan_cells(state, bytes + at, piece, cells.data()));
-    at += piece;
+  auto scan = [&](tavrix::ScanState& state, std::size_t from, std::size_t to) {
+    while (from < to && state.phase != tavrix::ScanState::Phase::ended) {
+      random = random * 1103515245u + 12345u;
+      const std::size_t piece = std::min<std::size_t>(1 + (random >> 8) % largest, to - from);
+      keep(tavrix::scan_cells(state, bytes + from, piece, cells.data()));
+      from += piece;
+    }
+  };
+
+  tavrix::ScanState state;
+  std::size_t cut = input.size();
+  if (seed & 0x40) {
+    const std::size_t line_feed = input.find('\n', input.size() / 2);
+    if (line_feed != std::string_view::npos) cut = line_feed + 1;
+  }
+  scan(state, 0, cut);
+  if (cut < input.size() && state.phase != tavrix::ScanState::Phase::ended) {
+    if (state.columns > 0) {
+      tavrix::ScanState rest = tavrix::scan_state_at_line_start(state.columns);
+      scan(rest, cut, input.size());
+      tavrix::join_scans(state, rest);
+    } else {
+      scan(state, cut, input.size());
+    }
   }
   keep(tavrix::finish_scan(state, cells.data()));
   result.columns = state.columns;
