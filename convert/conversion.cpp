@@ -1,19 +1,19 @@
 // The conversion run: input opened first, outputs written under temporary names, both put in
 // place together only when everything succeeded.
 #include <cstring>
-#include <future>
 #include <memory>
-#include <system_error>
+#include <utility>
 
 #include "convert.h"
 #include "file_io.h"
 #include "progress.h"
+#include "second_lane.h"
 
 namespace tavrix {
 namespace {
 
 // Input is read in pieces of this size: small enough to stay in cache, large enough that the
-// system calls, and starting a second thread for half of each piece, cost little.
+// system calls, and handing half of each piece to the second lane, cost little.
 constexpr std::size_t input_piece_size = 1024 * 1024;
 
 // Pieces at least this large are scanned by two threads, once the first row has fixed the
@@ -52,52 +52,53 @@ bool close_output(TemporaryOutput& output) {
   return closed;
 }
 
-// Scans one piece into `cells`. A large piece is cut at a line start near its middle, and the
-// part after the cut is scanned on a second thread, into `rest_cells`, while this one scans
-// the part before it; the two scans are then joined as if they had been one.
-std::size_t scan_piece(ScanState& scan, const unsigned char* data, std::size_t size,
-                       unsigned char* cells, unsigned char* rest_cells) {
-  const unsigned char* cut = nullptr;
-  if (size >= two_thread_piece_size && scan.columns > 0) {
-    const void* line_feed = std::memchr(data + size / 2, '\n', size - size / 2 - 1);
-    if (line_feed != nullptr) cut = static_cast<const unsigned char*>(line_feed) + 1;
-  }
-  if (cut == nullptr) return scan_cells(scan, data, size, cells);
-
-  ScanState rest = scan_state_at_line_start(scan.columns);
-  std::future<std::size_t> rest_scan;
-  try {
-    rest_scan = std::async(std::launch::async, [&rest, cut, data, size, rest_cells] {
-      return scan_cells(rest, cut, size - static_cast<std::size_t>(cut - data), rest_cells);
-    });
-  } catch (const std::system_error&) {
-    return scan_cells(scan, data, size, cells);  // no second thread to be had
-  }
-  const std::size_t count = scan_cells(scan, data, static_cast<std::size_t>(cut - data), cells);
-  const std::size_t rest_count = rest_scan.get();
-  // A 0x1A byte or a fault before the cut ends the input there: the rest was never read.
-  if (scan.phase == ScanState::Phase::ended) return count;
-  join_scans(scan, rest);
-  std::memcpy(cells + 2 * count, rest_cells, 2 * rest_count);
-  return count + rest_count;
+// Where a piece is cut for two threads: at a line start near its middle, once the first row
+// has fixed the grid's column count; nullptr for a piece scanned whole.
+const unsigned char* two_thread_cut(const ScanState& scan, const unsigned char* piece,
+                                    std::size_t size) {
+  if (size < two_thread_piece_size || scan.columns == 0) return nullptr;
+  const void* line_feed = std::memchr(piece + size / 2, '\n', size - size / 2 - 1);
+  return line_feed == nullptr ? nullptr : static_cast<const unsigned char*>(line_feed) + 1;
 }
 
-// Reads the whole input through the scanner into the raster's temporary file.
+// Reads the whole input through the scanner into the raster's temporary file. While this
+// thread scans a piece up to its cut, the second lane scans the rest of it from a fresh state
+// and then reads the next piece; the two scans are joined as if they had been one.
 ConversionError convert_cells(const std::string& input_path, file_io::Handle input,
                               TemporaryOutput& raster, Progress& progress, ScanState& scan) {
-  const auto piece = std::make_unique<unsigned char[]>(input_piece_size);
-  // Room for a piece's cells and for the one that the end of the input may add.
-  const auto cells = std::make_unique<unsigned char[]>(2 * (max_cells_for(input_piece_size) + 1));
+  const auto pieces = std::make_unique<unsigned char[]>(2 * input_piece_size);
+  // Room for the cells of both parts of a piece, and for the one that the end may add.
+  const auto cells = std::make_unique<unsigned char[]>(2 * (max_cells_for(input_piece_size) + 2));
   const auto rest_cells = std::make_unique<unsigned char[]>(2 * max_cells_for(input_piece_size));
+  SecondLane lane;
+  start_second_lane(lane);
+
+  unsigned char* piece = pieces.get();
+  unsigned char* next_piece = pieces.get() + input_piece_size;
+  std::int64_t count = file_io::read_some(input, piece, input_piece_size);
   for (;;) {
-    const std::int64_t count = file_io::read_some(input, piece.get(), input_piece_size);
     if (count < 0) return fault(ErrorCode::cannot_read_input, input_path);
-    std::size_t cell_count = count == 0
-                                 ? 0
-                                 : scan_piece(scan, piece.get(), static_cast<std::size_t>(count),
-                                              cells.get(), rest_cells.get());
+    const auto size = static_cast<std::size_t>(count);
+    const unsigned char* cut = two_thread_cut(scan, piece, size);
+    const std::size_t first_size = cut == nullptr ? size : static_cast<std::size_t>(cut - piece);
+    ScanState rest = scan_state_at_line_start(scan.columns);
+    std::size_t rest_count = 0;
+    std::int64_t next_count = 0;
+    begin_job(lane, [&] {
+      if (cut != nullptr) rest_count = scan_cells(rest, cut, size - first_size, rest_cells.get());
+      if (size > 0) next_count = file_io::read_some(input, next_piece, input_piece_size);
+    });
+    std::size_t cell_count = size == 0 ? 0 : scan_cells(scan, piece, first_size, cells.get());
+    finish_job(lane);
+    // A 0x1A byte or a fault before the cut ends the input there: the rest does not count.
+    if (cut != nullptr && scan.phase != ScanState::Phase::ended) {
+      join_scans(scan, rest);
+      std::memcpy(cells.get() + 2 * cell_count, rest_cells.get(), 2 * rest_count);
+      cell_count += rest_count;
+    }
+
     // The input ends at the end of the file, or earlier at a 0x1A byte.
-    const bool input_ended = count == 0 || scan.phase == ScanState::Phase::ended;
+    const bool input_ended = size == 0 || scan.phase == ScanState::Phase::ended;
     if (input_ended) cell_count += finish_scan(scan, cells.get() + 2 * cell_count);
     if (!file_io::write_all(raster.handle, cells.get(), 2 * cell_count)) {
       return fault(ErrorCode::cannot_write_output, raster.final_path);
@@ -109,6 +110,8 @@ ConversionError convert_cells(const std::string& input_path, file_io::Handle inp
       return error;
     }
     if (input_ended) return {};
+    std::swap(piece, next_piece);
+    count = next_count;
   }
 }
 
