@@ -6,19 +6,26 @@ namespace tavrix {
 
 SecondLane::~SecondLane() {
   if (!thread.joinable()) return;
-  stopping = true;
-  job_ready.release();
+  {
+    const std::lock_guard lock(mutex);
+    stopping = true;
+  }
+  changed.notify_all();
   thread.join();
 }
 
 void start_second_lane(SecondLane& lane) {
   try {
     lane.thread = std::thread([&lane] {
+      std::unique_lock lock(lane.mutex);
       for (;;) {
-        lane.job_ready.acquire();
+        lane.changed.wait(lock, [&lane] { return lane.job_pending || lane.stopping; });
         if (lane.stopping) return;
+        lock.unlock();
         lane.job();
-        lane.job_done.release();
+        lock.lock();
+        lane.job_pending = false;
+        lane.changed.notify_all();
       }
     });
   } catch (const std::system_error&) {
@@ -27,16 +34,25 @@ void start_second_lane(SecondLane& lane) {
 }
 
 void begin_job(SecondLane& lane, std::function<void()> job) {
-  lane.job = std::move(job);
-  if (lane.thread.joinable()) lane.job_ready.release();
+  if (!lane.thread.joinable()) {
+    lane.job = std::move(job);
+    return;
+  }
+  {
+    const std::lock_guard lock(lane.mutex);
+    lane.job = std::move(job);
+    lane.job_pending = true;
+  }
+  lane.changed.notify_all();
 }
 
 void finish_job(SecondLane& lane) {
-  if (lane.thread.joinable()) {
-    lane.job_done.acquire();
-  } else {
+  if (!lane.thread.joinable()) {
     lane.job();
+    return;
   }
+  std::unique_lock lock(lane.mutex);
+  lane.changed.wait(lock, [&lane] { return !lane.job_pending; });
 }
 
 }  // namespace tavrix

@@ -2,16 +2,18 @@
 // piece's scan and the read of the next piece go on beside the run's own work.
 #pragma once
 
+#include <condition_variable>
 #include <functional>
-#include <semaphore>
+#include <mutex>
 #include <thread>
 
 namespace tavrix {
 
 struct SecondLane {
+  std::mutex mutex;
+  std::condition_variable changed;
   std::function<void()> job;
-  std::binary_semaphore job_ready{0};
-  std::binary_semaphore job_done{0};
+  bool job_pending = false;  // handed over and not yet done
   bool stopping = false;
   std::thread thread;  // not joinable when no thread could be started
   ~SecondLane();
