@@ -57,7 +57,7 @@ bool close_output(TemporaryOutput& output) {
 const unsigned char* two_thread_cut(const ScanState& scan, const unsigned char* piece,
                                     std::size_t size) {
   if (size < two_thread_piece_size || scan.columns == 0) return nullptr;
-  const void* line_feed = std::memchr(piece + size / 2, '\n', size - size / 2 - 1);
+  const void* line_feed = std::memchr(piece + size * 3 / 5, '\n', size - size * 3 / 5 - 1);
   return line_feed == nullptr ? nullptr : static_cast<const unsigned char*>(line_feed) + 1;
 }
 
