@@ -2,7 +2,8 @@
 """Times tavrix beside the peers found on this machine, on the same generated grid.
 
 Each command runs --runs times, the commands in turn (A B C ... A B C ...), so that a drift in
-the machine's speed touches all of them alike. For each: the median, fastest and slowest wall
+the machine's speed touches all of them alike. Each run writes fresh output files: those of
+the run before are removed first, and not timed. For each: the median, fastest and slowest wall
 time, the peak memory (maximum resident set size, from GNU time), and how many times tavrix's median time
 the peer's median is. Every output is checked against tavrix's before anything is timed.
 
@@ -80,15 +81,22 @@ def main():
         return os.path.join(work, name)
 
     commands = {"tavrix": [tavrix, grid, out("tavrix")]}
+    # What each command writes; removed before each timed run, so that no run pays for
+    # freeing the space of an older output.
+    outputs = {"tavrix": [out("tavrix.bil"), out("tavrix.hdr")]}
     if shutil.which("gdal_translate"):
         generate(generator, ascii_grid, args.rows, args.columns, "--separator", " ", "--aaigrid")
         commands["gdal_translate"] = ["gdal_translate", "-q", "-of", "EHdr", "-ot", "Int16",
                                       ascii_grid, out("gdal.bil")]
+        outputs["gdal_translate"] = [out("gdal.bil"), out("gdal.hdr")]
     python = numpy_python()
     if python:
         commands["numpy loadtxt"] = [python, "-c", NUMPY_SCRIPT, grid, out("numpy.bil")]
+        outputs["numpy loadtxt"] = [out("numpy.bil")]
     commands["getc/putc loop"] = [loop, grid, out("loop.bil")]
+    outputs["getc/putc loop"] = [out("loop.bil")]
     commands["cp"] = ["cp", grid, out("copy.csv")]
+    outputs["cp"] = [out("copy.csv")]
 
     # Check every result before timing anything.
     for command in commands.values():
@@ -110,6 +118,10 @@ def main():
     peaks = {name: [] for name in commands}
     for _ in range(args.runs):
         for name, command in commands.items():
+            for path in outputs[name]:
+                if os.path.exists(path):
+                    os.remove(path)
+            os.sync()  # the removed files' space is freed now, not during the next run
             wall, peak = run_once(command)
             walls[name].append(wall)
             peaks[name].append(peak)
