@@ -150,8 +150,8 @@ void join_scans(ScanState& state, const ScanState& rest);
 // Conversion run
 
 // Where the run prints: the progress dots and the final line end go to `out`, error lines to
-// `err`. When `out_is_terminal`, the dots are flushed every few tens of milliseconds so that
-// they appear live without a system call per cell.
+// `err`. When `out_is_terminal`, the dots are flushed as each piece of the input is converted,
+// so that they appear live without a system call per cell.
 struct Console {
   std::FILE* out;
   std::FILE* err;

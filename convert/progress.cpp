@@ -3,11 +3,6 @@
 #include <array>
 
 namespace tavrix {
-namespace {
-
-constexpr auto terminal_flush_interval = std::chrono::milliseconds(40);
-
-}  // namespace
 
 void print_dots(Progress& progress, std::size_t count) {
   // Large writes: a stream passes a write of at least its buffer's size straight through.
@@ -23,13 +18,7 @@ void print_dots(Progress& progress, std::size_t count) {
     std::fwrite(dots.data(), 1, part, progress.console.out);
     count -= part;
   }
-  if (progress.console.out_is_terminal) {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - progress.last_flush >= terminal_flush_interval) {
-      std::fflush(progress.console.out);
-      progress.last_flush = now;
-    }
-  }
+  if (progress.console.out_is_terminal) std::fflush(progress.console.out);
 }
 
 void end_dots_line(Progress& progress) {

@@ -1,7 +1,6 @@
 // The line of progress dots: one dot per cell converted.
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
@@ -12,12 +11,11 @@ namespace tavrix {
 struct Progress {
   const Console& console;
   std::int64_t dots = 0;  // printed on the current line
-  std::chrono::steady_clock::time_point last_flush = std::chrono::steady_clock::now();
 };
 
-// Prints `count` dots. They go through the stream's buffer; on a terminal the buffer is
-// flushed at most every few tens of milliseconds, so that the dots appear live without
-// costing a system call per cell.
+// Prints `count` dots, those of one piece of the input. They go through the stream's buffer;
+// on a terminal the buffer is flushed once per piece, so that the dots appear as the input
+// comes without costing a system call per cell.
 void print_dots(Progress& progress, std::size_t count);
 
 // Ends the line of dots (CR LF) and flushes, so that whatever follows starts a line of its own.
