@@ -1,8 +1,11 @@
 // The tool end to end: every byte of both outputs, of standard output and standard error,
 // and the exit status, for the main paths, each failure and the output naming.
+#include <fcntl.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <set>
+#include <thread>
 
 #include "tool_runner.h"
 
@@ -241,6 +244,37 @@ TEST_F(EndToEnd, ClosedStandardOutputDoesNotStopTheConversion) {
   EXPECT_EQ(read("out.bil").size(), 2000000u);
   EXPECT_EQ(read("out.hdr"), header_for(1000, 1000));
   EXPECT_EQ(files().size(), 3u);
+}
+
+// On a terminal the dots of what has come so far show while the rest of the input is awaited.
+// script(1) gives the tool a terminal; a FIFO feeds it one line, and only once that line's
+// dots have shown, the next.
+TEST_F(EndToEnd, DotsShowLiveOnATerminal) {
+  if (windows_build()) GTEST_SKIP() << "a POSIX terminal and FIFO";
+  if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs script(1)";
+  ASSERT_EQ(mkfifo(in_work("grid.fifo").c_str(), 0600), 0);
+  const fs::path typescript = root_ / "typescript";
+  const std::string command = "cd " + shell_quote(work_.string()) + " && script -q -f -c " +
+                              shell_quote(tool_command() + " grid.fifo out") + " " +
+                              shell_quote(typescript.string()) + " >/dev/null 2>&1 </dev/null &";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const int fifo = ::open(in_work("grid.fifo").c_str(), O_WRONLY);
+  ASSERT_GE(fifo, 0);
+  ASSERT_EQ(::write(fifo, "1,2\n", 4), 4);
+
+  auto wait_for = [](auto condition) {
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!condition() && std::chrono::steady_clock::now() < give_up) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return condition();
+  };
+  EXPECT_TRUE(wait_for([&] { return read_bytes(typescript).find("..") != std::string::npos; }))
+      << "no dots while the input was still open";
+  ASSERT_EQ(::write(fifo, "3,4\n", 4), 4);
+  ::close(fifo);
+  EXPECT_TRUE(wait_for([&] { return fs::exists(in_work("out.hdr")); }));
+  EXPECT_EQ(read("out.hdr"), header_for(2, 2));
 }
 
 // Backslashes, and a drive letter where TAVRIX_WINDOWS_ROOT names the drive that holds the
