@@ -52,19 +52,22 @@ bool close_output(TemporaryOutput& output) {
   return closed;
 }
 
-// Where a piece is cut for two threads: at a line start half way in, once the first row has
-// fixed the grid's column count; nullptr for a piece scanned whole.
+// Where a piece is cut for two threads: at a line start three fifths of the way in, once the
+// first row has fixed the grid's column count; nullptr for a piece scanned whole. This thread
+// scans up to the cut, then writes the cells; the second lane scans the rest, then reads the
+// next piece: three fifths share that work about evenly.
 const unsigned char* two_thread_cut(const ScanState& scan, const unsigned char* piece,
                                     std::size_t size) {
   if (size < two_thread_piece_size || scan.columns == 0) return nullptr;
-  const void* line_feed = std::memchr(piece + size / 2, '\n', size - size / 2 - 1);
+  const std::size_t from = size / 5 * 3;
+  const void* line_feed = std::memchr(piece + from, '\n', size - from - 1);
   return line_feed == nullptr ? nullptr : static_cast<const unsigned char*>(line_feed) + 1;
 }
 
 // Reads the whole input through the scanner into the raster's temporary file. While this
-// thread scans a piece up to its cut, the second lane scans the rest of it from a fresh state;
-// the two scans are joined as if they had been one. While this thread then writes the
-// piece's cells and prints its dots, the second lane reads the next piece.
+// thread scans a piece up to its cut, the second lane scans the rest of it from a fresh state
+// and then reads the next piece; the two scans are joined as if they had been one. The
+// piece's dots are shown before the next piece is awaited.
 ConversionError convert_cells(const std::string& input_path, file_io::Handle input,
                               TemporaryOutput& raster, Progress& progress, ScanState& scan) {
   const auto pieces = std::make_unique<unsigned char[]>(2 * input_piece_size);
@@ -89,6 +92,12 @@ ConversionError convert_cells(const std::string& input_path, file_io::Handle inp
       begin_job(lane,
                 [&] { rest_count = scan_cells(rest, cut, size - first_size, rest_cells.get()); });
     }
+    // Read ahead even if this piece turns out to end the input: it is then never used.
+    if (size > 0) {
+      begin_job(lane, [&next_count, input, buffer = next_piece] {
+        next_count = file_io::read_some(input, buffer, input_piece_size);
+      });
+    }
     std::size_t cell_count = size == 0 ? 0 : scan_cells(scan, piece, first_size, cells.get());
     if (cut != nullptr) finish_job(lane);
     // A 0x1A byte or a fault before the cut ends the input there: the rest does not count.
@@ -100,17 +109,11 @@ ConversionError convert_cells(const std::string& input_path, file_io::Handle inp
 
     // The input ends at the end of the file, or earlier at a 0x1A byte.
     const bool input_ended = size == 0 || scan.phase == ScanState::Phase::ended;
-    if (input_ended) {
-      cell_count += finish_scan(scan, cells.get() + 2 * cell_count);
-    } else {
-      begin_job(lane, [&next_count, input, buffer = next_piece] {
-        next_count = file_io::read_some(input, buffer, input_piece_size);
-      });
-    }
+    if (input_ended) cell_count += finish_scan(scan, cells.get() + 2 * cell_count);
     const bool written = file_io::write_all(raster.handle, cells.get(), 2 * cell_count);
     // Shown before waiting for more input, which may be slow to come through a pipe.
     if (written) print_dots(progress, cell_count);
-    if (!input_ended) finish_job(lane);
+    if (size > 0) finish_job(lane);
     if (!written) return fault(ErrorCode::cannot_write_output, raster.final_path);
     if (scan.error.code != ErrorCode::success) {
       ConversionError error = scan.error;

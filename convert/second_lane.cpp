@@ -19,12 +19,13 @@ void start_second_lane(SecondLane& lane) {
     lane.thread = std::thread([&lane] {
       std::unique_lock lock(lane.mutex);
       for (;;) {
-        lane.changed.wait(lock, [&lane] { return lane.job_pending || lane.stopping; });
-        if (lane.stopping) return;
+        lane.changed.wait(lock, [&lane] { return lane.handed > lane.done || lane.stopping; });
+        if (lane.handed == lane.done) return;  // stopping, and nothing left to do
+        std::function<void()>& job = lane.jobs[lane.done % 2];
         lock.unlock();
-        lane.job();
+        job();
         lock.lock();
-        lane.job_pending = false;
+        ++lane.done;
         lane.changed.notify_all();
       }
     });
@@ -34,25 +35,23 @@ void start_second_lane(SecondLane& lane) {
 }
 
 void begin_job(SecondLane& lane, std::function<void()> job) {
-  if (!lane.thread.joinable()) {
-    lane.job = std::move(job);
-    return;
-  }
   {
     const std::lock_guard lock(lane.mutex);
-    lane.job = std::move(job);
-    lane.job_pending = true;
+    lane.jobs[lane.handed % 2] = std::move(job);
+    ++lane.handed;
   }
   lane.changed.notify_all();
 }
 
 void finish_job(SecondLane& lane) {
   if (!lane.thread.joinable()) {
-    lane.job();
+    lane.jobs[lane.awaited % 2]();
+    ++lane.awaited;
     return;
   }
   std::unique_lock lock(lane.mutex);
-  lane.changed.wait(lock, [&lane] { return !lane.job_pending; });
+  lane.changed.wait(lock, [&lane] { return lane.done > lane.awaited; });
+  ++lane.awaited;
 }
 
 }  // namespace tavrix
