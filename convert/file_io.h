@@ -44,4 +44,9 @@ bool rename_over(const std::string& from, const std::string& to);
 
 void remove_file(const std::string& path);
 
+// A hidden name in the same directory as `path`, unlikely to be taken: a different one for
+// each `attempt`. Creating the file exclusively, or linking to it, settles any collision.
+std::string unique_name_beside(const std::string& path, std::uint64_t attempt);
+constexpr int max_name_attempts = 100;
+
 }  // namespace tavrix::file_io

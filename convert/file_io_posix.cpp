@@ -4,38 +4,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 
 #include "file_io.h"
 
 namespace tavrix::file_io {
-namespace {
-
-std::string directory_of(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-// A name unlikely to be taken; creation with O_EXCL or link() settles any collision.
-std::string unique_name_beside(const std::string& path, std::uint64_t attempt) {
-  std::uint64_t x =
-      static_cast<std::uint64_t>(getpid()) * 0x9E3779B97F4A7C15ULL ^
-      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-      (attempt << 48);
-  // splitmix64 finaliser
-  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
-  x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
-  x ^= x >> 31;
-  char name[40];
-  std::snprintf(name, sizeof name, ".tavrix-%016llx.tmp", static_cast<unsigned long long>(x));
-  return directory_of(path) + name;
-}
-
-constexpr int max_name_attempts = 100;
-
-}  // namespace
-
 bool open_input(const std::string& path, Handle& handle) {
   do {
     handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -3,12 +3,10 @@
 // 260-character limit.
 #include <fcntl.h>
 #include <io.h>
-#include <process.h>
 #include <sys/stat.h>
 #include <windows.h>
 
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 
@@ -39,28 +37,6 @@ std::wstring system_path(const std::string& path) {
   if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
 }
-
-std::string directory_of(const std::string& path) {
-  const std::size_t separator = path.find_last_of("/\\:");
-  return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
-// A name unlikely to be taken; creation with _O_EXCL or CreateHardLink settles any collision.
-std::string unique_name_beside(const std::string& path, std::uint64_t attempt) {
-  std::uint64_t x =
-      static_cast<std::uint64_t>(_getpid()) * 0x9E3779B97F4A7C15ULL ^
-      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-      (attempt << 48);
-  // splitmix64 finaliser
-  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
-  x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
-  x ^= x >> 31;
-  char name[40];
-  std::snprintf(name, sizeof name, ".tavrix-%016llx.tmp", static_cast<unsigned long long>(x));
-  return directory_of(path) + name;
-}
-
-constexpr int max_name_attempts = 100;
 
 // Identifies a file by its volume and index, as links to one file share them.
 bool file_identity(const std::string& path, BY_HANDLE_FILE_INFORMATION& information) {

@@ -8,56 +8,29 @@
 #include <vector>
 
 #include "convert/convert.h"
+#include "piecewise_scan.h"
 #include "reference_scanner.h"
 
 namespace tavrix {
 namespace {
 
-reference::ScanResult scan_in_pieces(const std::string& input, std::size_t piece_size) {
-  reference::ScanResult result;
-  ScanState state;
-  std::vector<unsigned char> cells(2 * (max_cells_for(piece_size) + 1));
-  auto keep = [&](std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-      result.cells.push_back(static_cast<std::int16_t>(cells[2 * i] << 8 | cells[2 * i + 1]));
-    }
-  };
-  const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
-  for (std::size_t at = 0; at < input.size() && state.phase != ScanState::Phase::ended;) {
-    const std::size_t size = std::min(piece_size, input.size() - at);
-    keep(scan_cells(state, bytes + at, size, cells.data()));
-    at += size;
-  }
-  keep(finish_scan(state, cells.data()));
-  result.columns = state.columns;
-  result.rows = state.rows;
-  result.error = state.error;
-  return result;
-}
-
 // Scans `input` as two threads would: up to `split` (just after a LF) with one state, the
 // rest with a state begun at that line start, then joined.
 reference::ScanResult scan_split(const std::string& input, std::size_t split) {
   reference::ScanResult result;
+  CellCollector cells{std::vector<unsigned char>(2 * (max_cells_for(input.size()) + 1)),
+                      result.cells};
   ScanState state;
-  std::vector<unsigned char> cells(2 * (max_cells_for(input.size()) + 1));
-  auto keep = [&](std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-      result.cells.push_back(static_cast<std::int16_t>(cells[2 * i] << 8 | cells[2 * i + 1]));
-    }
-  };
   const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
-  keep(scan_cells(state, bytes, split, cells.data()));
+  cells.keep(scan_cells(state, bytes, split, cells.buffer.data()));
   if (state.phase != ScanState::Phase::ended && state.columns > 0) {
     ScanState rest = scan_state_at_line_start(state.columns);
-    keep(scan_cells(rest, bytes + split, input.size() - split, cells.data()));
+    cells.keep(scan_cells(rest, bytes + split, input.size() - split, cells.buffer.data()));
     join_scans(state, rest);
   } else if (state.phase != ScanState::Phase::ended) {
-    keep(scan_cells(state, bytes + split, input.size() - split, cells.data()));
+    cells.keep(scan_cells(state, bytes + split, input.size() - split, cells.buffer.data()));
   }
-  if (state.phase != ScanState::Phase::ended || state.error.code == ErrorCode::success) {
-    keep(finish_scan(state, cells.data()));
-  }
+  cells.keep(finish_scan(state, cells.buffer.data()));
   result.columns = state.columns;
   result.rows = state.rows;
   result.error = state.error;

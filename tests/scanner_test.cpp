@@ -7,41 +7,13 @@
 #include <vector>
 
 #include "convert/convert.h"
+#include "piecewise_scan.h"
 #include "reference_scanner.h"
 
 namespace tavrix {
 namespace {
 
 using ScanResult = reference::ScanResult;
-
-// Scans `input` in pieces of `piece_size` bytes, then every remaining byte at once from
-// `split` on, if given.
-ScanResult scan_in_pieces(const std::string& input, std::size_t piece_size,
-                          std::size_t split = std::string::npos) {
-  ScanResult result;
-  ScanState state;
-  std::vector<unsigned char> cells(2 * (max_cells_for(std::min(piece_size, input.size())) + 1));
-  auto keep = [&](std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-      result.cells.push_back(static_cast<std::int16_t>(cells[2 * i] << 8 | cells[2 * i + 1]));
-    }
-  };
-  const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
-  for (std::size_t at = 0; at < input.size() && state.phase != ScanState::Phase::ended;) {
-    std::size_t size = std::min(piece_size, input.size() - at);
-    if (at >= split) {
-      size = input.size() - at;
-      cells.resize(2 * (max_cells_for(size) + 1));
-    }
-    keep(scan_cells(state, bytes + at, size, cells.data()));
-    at += size;
-  }
-  keep(finish_scan(state, cells.data()));
-  result.columns = state.columns;
-  result.rows = state.rows;
-  result.error = state.error;
-  return result;
-}
 
 struct Grid {
   const char* name;
