@@ -126,13 +126,24 @@ ConversionError convert_cells(const std::string& input_path, file_io::Handle inp
   }
 }
 
-// Puts both finished files in place. Should the header fail to go in after the raster did,
-// the older raster is put back, so that a raster never stands beside another grid's header.
+// Puts both finished files in place. Until the header is in place too, the older raster is
+// kept under a second name (a hard link, or the file itself moved aside where the file system
+// has no links), so that should the header fail to go in, the older raster is put back: a
+// raster never stands beside another grid's header, and a failed run loses no older file.
 ConversionError put_in_place(TemporaryOutput& raster, TemporaryOutput& header) {
   std::string backup;
-  file_io::link_backup_beside(raster.final_path, backup);
+  bool moved_aside = false;
+  if (!file_io::link_backup_beside(raster.final_path, backup) &&
+      file_io::is_file(raster.final_path)) {
+    moved_aside = file_io::move_aside(raster.final_path, backup);
+    if (!moved_aside) return fault(ErrorCode::cannot_create_output, raster.final_path);
+  }
   if (!file_io::rename_over(raster.temp_path, raster.final_path)) {
-    if (!backup.empty()) file_io::remove_file(backup);
+    if (moved_aside) {
+      file_io::rename_over(backup, raster.final_path);
+    } else if (!backup.empty()) {
+      file_io::remove_file(backup);
+    }
     return fault(ErrorCode::cannot_create_output, raster.final_path);
   }
   raster.temp_path.clear();

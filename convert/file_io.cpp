@@ -46,4 +46,15 @@ std::string unique_name_beside(const std::string& path, std::uint64_t attempt) {
   return directory_of(path) + name;
 }
 
+bool move_aside(const std::string& path, std::string& backup_path) {
+  for (int attempt = 0; attempt < max_name_attempts; ++attempt) {
+    backup_path = unique_name_beside(path, static_cast<std::uint64_t>(attempt));
+    if (is_file(backup_path) || is_directory(backup_path)) continue;
+    if (rename_over(path, backup_path)) return true;
+    break;
+  }
+  backup_path.clear();
+  return false;
+}
+
 }  // namespace tavrix::file_io

@@ -29,6 +29,9 @@ bool same_file(const std::string& a, const std::string& b);
 
 bool is_directory(const std::string& path);
 
+// True when `path` names a file that is not a directory.
+bool is_file(const std::string& path);
+
 // Creates a new, empty file with a unique name in the directory of `final_path`, so that it
 // can later be renamed onto `final_path` in one step. Its permissions are those that a plain
 // create of `final_path` would give.
@@ -36,8 +39,12 @@ bool create_temporary_beside(const std::string& final_path, std::string& temp_pa
 
 // Gives the file at `path` a second, unique name in the same directory, so that it can be put
 // back if what replaces it cannot be completed. False if `path` does not exist or the file
-// system cannot link.
+// system cannot link it.
 bool link_backup_beside(const std::string& path, std::string& backup_path);
+
+// Moves the file at `path` to a unique name in the same directory: the backup where the
+// file system cannot link.
+bool move_aside(const std::string& path, std::string& backup_path);
 
 // Replaces whatever is at `to` with the file at `from` in one step.
 bool rename_over(const std::string& from, const std::string& to);

@@ -53,6 +53,11 @@ bool is_directory(const std::string& path) {
   return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+bool is_file(const std::string& path) {
+  struct stat status {};
+  return ::lstat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
+}
+
 bool create_temporary_beside(const std::string& final_path, std::string& temp_path,
                              Handle& handle) {
   for (int attempt = 0; attempt < max_name_attempts; ++attempt) {

@@ -91,6 +91,11 @@ bool is_directory(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool is_file(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(system_path(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool create_temporary_beside(const std::string& final_path, std::string& temp_path,
                              Handle& handle) {
   for (int attempt = 0; attempt < max_name_attempts; ++attempt) {

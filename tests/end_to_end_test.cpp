@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <chrono>
 #include <set>
 #include <thread>
@@ -244,6 +245,33 @@ TEST_F(EndToEnd, ClosedStandardOutputDoesNotStopTheConversion) {
   EXPECT_EQ(read("out.bil").size(), 2000000u);
   EXPECT_EQ(read("out.hdr"), header_for(1000, 1000));
   EXPECT_EQ(files().size(), 3u);
+}
+
+// Where the older raster can take no second link (a file system without hard links, or, as
+// here, a file whose link count is full), it is moved aside instead while the outputs go in,
+// and put back when the header cannot follow.
+TEST_F(EndToEnd, OlderRasterKeptWhenItCannotBeLinked) {
+  write("grid.csv", "1,2\n");
+  write("out.bil", "older raster");
+  fs::create_directory(in_work("out.hdr"));  // the header cannot go in
+  fs::create_directory(in_work("links"));
+  int links = 1;
+  while (links < 100000 && ::link(in_work("out.bil").c_str(),
+                                  (in_work("links") / std::to_string(links)).c_str()) == 0) {
+    ++links;
+  }
+  if (errno != EMLINK) GTEST_SKIP() << "this file system sets no limit to a file's links";
+
+  const ToolRun result = run_tool({"grid.csv", "out"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "ERROR - File cannot create out.hdr\r\n");
+  EXPECT_EQ(read("out.bil"), "older raster");
+  struct stat status {};
+  ASSERT_EQ(::stat(in_work("out.bil").c_str(), &status), 0);
+  EXPECT_EQ(status.st_nlink, static_cast<nlink_t>(links));  // the same file, back in place
+  for (const auto& entry : fs::directory_iterator(work_)) {
+    EXPECT_NE(entry.path().filename().string().rfind(".tavrix-", 0), 0u) << entry.path();
+  }
 }
 
 // On a terminal the dots of what has come so far show while the rest of the input is awaited.
