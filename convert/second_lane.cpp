@@ -3,7 +3,19 @@
 #include <system_error>
 
 namespace tavrix {
+namespace {
 
+bool has_thread([[maybe_unused]] const SecondLane& lane) {
+#if TAVRIX_LANE_THREADS
+  return lane.thread.joinable();
+#else
+  return false;
+#endif
+}
+
+}  // namespace
+
+#if TAVRIX_LANE_THREADS
 SecondLane::~SecondLane() {
   if (!thread.joinable()) return;
   {
@@ -13,8 +25,10 @@ SecondLane::~SecondLane() {
   changed.notify_all();
   thread.join();
 }
+#endif
 
-void start_second_lane(SecondLane& lane) {
+void start_second_lane([[maybe_unused]] SecondLane& lane) {
+#if TAVRIX_LANE_THREADS
   try {
     lane.thread = std::thread([&lane] {
       std::unique_lock lock(lane.mutex);
@@ -32,26 +46,34 @@ void start_second_lane(SecondLane& lane) {
   } catch (const std::system_error&) {
     // No thread to be had: finish_job() runs each job itself.
   }
+#endif
 }
 
 void begin_job(SecondLane& lane, std::function<void()> job) {
+  if (!has_thread(lane)) {
+    lane.jobs[lane.handed++ % 2] = std::move(job);
+    return;
+  }
+#if TAVRIX_LANE_THREADS
   {
     const std::lock_guard lock(lane.mutex);
     lane.jobs[lane.handed % 2] = std::move(job);
     ++lane.handed;
   }
   lane.changed.notify_all();
+#endif
 }
 
 void finish_job(SecondLane& lane) {
-  if (!lane.thread.joinable()) {
-    lane.jobs[lane.awaited % 2]();
-    ++lane.awaited;
+  if (!has_thread(lane)) {
+    lane.jobs[lane.awaited++ % 2]();
     return;
   }
+#if TAVRIX_LANE_THREADS
   std::unique_lock lock(lane.mutex);
   lane.changed.wait(lock, [&lane] { return lane.done > lane.awaited; });
   ++lane.awaited;
+#endif
 }
 
 }  // namespace tavrix

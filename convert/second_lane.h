@@ -3,24 +3,34 @@
 // run's own work, and the run can wait for the first without waiting for the second.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
+
+// A standard library without threads (MinGW's win32 thread model, before GCC 13) gets a lane
+// that runs each job on the caller's thread.
+#if defined(__GLIBCXX__) && !defined(_GLIBCXX_HAS_GTHREADS)
+#define TAVRIX_LANE_THREADS 0
+#else
+#define TAVRIX_LANE_THREADS 1
+#include <condition_variable>
 #include <mutex>
 #include <thread>
+#endif
 
 namespace tavrix {
 
 struct SecondLane {
-  std::mutex mutex;
-  std::condition_variable changed;
   std::function<void()> jobs[2];
   std::uint64_t handed = 0;   // jobs handed over
   std::uint64_t done = 0;     // jobs done
   std::uint64_t awaited = 0;  // jobs finish_job() has returned for
+#if TAVRIX_LANE_THREADS
+  std::mutex mutex;
+  std::condition_variable changed;
   bool stopping = false;
   std::thread thread;  // not joinable when no thread could be started
   ~SecondLane();       // lets the jobs handed over finish first
+#endif
 };
 
 // Starts the lane's thread. Where the system has none to give, jobs run on the caller's
