@@ -143,6 +143,9 @@ def main():
             generate(generator, path, rows, 1000 if rows == 200 else 5000)
             os.sync()
             run_once([tavrix, path, out("memory")])  # the first run after writing the grid is slow
+            for written in (out("memory.bil"), out("memory.hdr")):
+                os.remove(written)
+            os.sync()
             wall, peak = run_once([tavrix, path, out("memory")])
             print(f"  {label:<5} ({os.path.getsize(path) / 1e6:7.1f} MB): peak {peak:5.1f} MiB, "
                   f"{wall:.3f} s")
