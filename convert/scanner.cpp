@@ -176,12 +176,16 @@ const unsigned char* scan_blocks(ScanState& state, const unsigned char* p, const
             (digits | (digits + 0x7676767676767676ULL)) & 0x8080808080808080ULL;
         const unsigned length = static_cast<unsigned>(std::countr_zero(non_digits)) / 8;
         // The digits, moved up to the top of the word as if led by zeros, combined pairwise:
-        // eight decimal digits in three multiplications.
+        // bytes 2, 4 and 6 then hold the pairs (the first a single digit at most). One
+        // multiplication weighs them by 10000, 100 and 1 and sums them in bits 32 to 48,
+        // where nothing else lands: the other products fall below bit 32 or are even
+        // multiples of 2^48.
         std::uint64_t value = digits << (8 * (8 - length));
         value = value * 10 + (value >> 8);
-        value = (((value & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
-                 (((value >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
-                32;
+        value =
+            (((value >> 16) & 0x000000FF00FF00FFULL) * ((10000ULL << 32) + (100ULL << 16) + 1) >>
+             32) &
+            0x1FFFF;
         const auto magnitude = static_cast<std::uint32_t>(value);
         if (magnitude > 32767 + negative) {
           slow_until = p + i + 1;
