@@ -187,7 +187,8 @@ const unsigned char* scan_blocks(ScanState& state, const unsigned char* p, const
              32) &
             0x1FFFF;
         const auto magnitude = static_cast<std::uint32_t>(value);
-        if (magnitude > 32767 + negative) {
+        // (A "-0" fails this too and goes the slow way: it only costs time.)
+        if (magnitude - negative > 32767) {
           slow_until = p + i + 1;
           state.values_in_line = values_in_line;
           out = o;
