@@ -57,6 +57,8 @@ std::string generate_grid(std::mt19937& random, int rows, int columns, int fault
         grid += "+32767";
       } else if (kind == 2) {
         grid += "000" + std::to_string(random() % 100);  // long, through leading zeros
+      } else if (kind == 5) {
+        grid += random() % 2 ? "-0" : "+0";
       } else if (kind == 3) {
         grid += "-0000000" + std::to_string(random() % 1000);  // long, with a sign
       } else if (kind == 4 && fault_rate > 0) {
