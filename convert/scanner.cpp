@@ -56,6 +56,16 @@ bool stop_on_byte(ScanState& state, std::uint8_t byte, std::int64_t column) {
   return stop(state, ErrorCode::unexpected_byte, column);
 }
 
+// Appends one cell: two's complement of the value's magnitude (computed without a branch, in
+// unsigned arithmetic, so -32768 needs no care), most significant byte first.
+inline void write_cell(unsigned char*& out, std::uint32_t magnitude, unsigned negative) {
+  const std::uint32_t cell = (magnitude ^ (0U - negative)) + negative;
+  const unsigned char bytes[2] = {static_cast<unsigned char>(cell >> 8),
+                                  static_cast<unsigned char>(cell)};
+  std::memcpy(out, bytes, 2);
+  out += 2;
+}
+
 // Writes the value just ended as one cell, or stops if it does not fit 16 bits.
 bool end_value(ScanState& state, unsigned char*& out) {
   const std::uint64_t limit = state.negative ? 32768 : 32767;
@@ -65,13 +75,7 @@ bool end_value(ScanState& state, unsigned char*& out) {
     state.error.more_digits = state.more_digits;
     return stop(state, ErrorCode::value_out_of_range, state.value_column);
   }
-  const auto magnitude = static_cast<std::uint16_t>(state.magnitude);
-  // Two's complement of the magnitude, computed in unsigned arithmetic so -32768 needs no care.
-  const std::uint16_t cell =
-      state.negative ? static_cast<std::uint16_t>(0U - magnitude) : magnitude;
-  out[0] = static_cast<unsigned char>(cell >> 8);
-  out[1] = static_cast<unsigned char>(cell & 0xFF);
-  out += 2;
+  write_cell(out, static_cast<std::uint32_t>(state.magnitude), state.negative ? 1 : 0);
   ++state.values_in_line;
   return true;
 }
@@ -194,12 +198,7 @@ const unsigned char* scan_blocks(ScanState& state, const unsigned char* p, const
           out = o;
           return p + i;
         }
-        // Two's complement without a branch, stored most significant byte first.
-        const std::uint32_t cell = (magnitude ^ (0U - negative)) + negative;
-        const unsigned char cell_bytes[2] = {static_cast<unsigned char>(cell >> 8),
-                                             static_cast<unsigned char>(cell)};
-        std::memcpy(o, cell_bytes, 2);
-        o += 2;
+        write_cell(o, magnitude, negative);
         ++values_in_line;
       }
       if (line_ends_left == 0) break;

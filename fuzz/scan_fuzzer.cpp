@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "convert/convert.h"
+#include "tests/piecewise_scan.h"
 #include "tests/reference_scanner.h"
 
 namespace {
@@ -31,19 +32,15 @@ tavrix::reference::ScanResult scan_in_pieces(std::string_view input, std::uint8_
   tavrix::reference::ScanResult result;
   // Mostly tiny pieces; with the seed's high bit, pieces of up to 4 KiB.
   const std::uint32_t largest = seed & 0x80 ? 4096 : 17;
-  std::vector<unsigned char> cells(2 * (tavrix::max_cells_for(largest) + 1));
+  tavrix::CellCollector cells{std::vector<unsigned char>(2 * (tavrix::max_cells_for(largest) + 1)),
+                              result.cells};
   std::uint32_t random = seed * 2654435761u + 1;
-  auto keep = [&](std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-      result.cells.push_back(static_cast<std::int16_t>(cells[2 * i] << 8 | cells[2 * i + 1]));
-    }
-  };
   const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
   auto scan = [&](tavrix::ScanState& state, std::size_t from, std::size_t to) {
     while (from < to && state.phase != tavrix::ScanState::Phase::ended) {
       random = random * 1103515245u + 12345u;
       const std::size_t piece = std::min<std::size_t>(1 + (random >> 8) % largest, to - from);
-      keep(tavrix::scan_cells(state, bytes + from, piece, cells.data()));
+      cells.keep(tavrix::scan_cells(state, bytes + from, piece, cells.buffer.data()));
       from += piece;
     }
   };
@@ -64,7 +61,7 @@ tavrix::reference::ScanResult scan_in_pieces(std::string_view input, std::uint8_
       scan(state, cut, input.size());
     }
   }
-  keep(tavrix::finish_scan(state, cells.data()));
+  cells.keep(tavrix::finish_scan(state, cells.buffer.data()));
   result.columns = state.columns;
   result.rows = state.rows;
   result.error = state.error;
