@@ -95,6 +95,22 @@ bool end_line(ScanState& state) {
   return true;
 }
 
+// The first step of turning up to five digits, read as one little-endian word less '0' in each
+// byte, into a number, indexed by where the first non-digit's marker bit stands (bit 7 of its
+// byte). Multiplying by 2^(8 * (8 - length)) moves the digits up to the top of the word, as if
+// led by zeros, and drops the bytes after them; multiplying by 10 * 2^8 + 1 adds each digit,
+// times ten, to the byte above it. Both are one multiplication modulo 2^64. Each byte is below
+// ten and each sum below 100, so nothing carries from byte to byte. Shifted down by eight,
+// bytes 2, 4 and 6 hold the digit pairs in order (the first pair a single digit at most).
+constexpr std::array<std::uint64_t, 64> make_digit_alignment() {
+  std::array<std::uint64_t, 64> factors{};
+  for (unsigned length = 1; length <= 5; ++length) {
+    factors[8 * length + 7] = (std::uint64_t{1} << (8 * (8 - length))) * (10 * 256 + 1);
+  }
+  return factors;
+}
+constexpr std::array<std::uint64_t, 64> digit_alignment = make_digit_alignment();
+
 // Reads eight bytes as a little-endian word, on any machine.
 std::uint64_t load_word(const unsigned char* p) {
   std::uint64_t word;
@@ -178,16 +194,12 @@ const unsigned char* scan_blocks(ScanState& state, const unsigned char* p, const
             load_word(p + i + ((block.signs >> i) & 1)) - 0x3030303030303030ULL;
         const std::uint64_t non_digits =
             (digits | (digits + 0x7676767676767676ULL)) & 0x8080808080808080ULL;
-        const unsigned length = static_cast<unsigned>(std::countr_zero(non_digits)) / 8;
-        // The digits, moved up to the top of the word as if led by zeros, combined pairwise:
-        // bytes 2, 4 and 6 then hold the pairs (the first a single digit at most). One
-        // multiplication weighs them by 10000, 100 and 1 and sums them in bits 32 to 48,
-        // where nothing else lands: the other products fall below bit 32 or are even
-        // multiples of 2^48.
-        std::uint64_t value = digits << (8 * (8 - length));
-        value = value * 10 + (value >> 8);
-        value =
-            (((value >> 16) & 0x000000FF00FF00FFULL) * ((10000ULL << 32) + (100ULL << 16) + 1) >>
+        const std::uint64_t pairs = digits * digit_alignment[std::countr_zero(non_digits)] >> 8;
+        // One multiplication weighs the pairs in bytes 2, 4 and 6 by 10000, 100 and 1 and sums
+        // them in bits 32 to 48, where nothing else lands: the other products fall below bit
+        // 32 or are even multiples of 2^48.
+        const std::uint64_t value =
+            (((pairs >> 16) & 0x000000FF00FF00FFULL) * ((10000ULL << 32) + (100ULL << 16) + 1) >>
              32) &
             0x1FFFF;
         const auto magnitude = static_cast<std::uint32_t>(value);
