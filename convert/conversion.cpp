@@ -1,5 +1,6 @@
 // The conversion run: input opened first, outputs written under temporary names, both put in
 // place together only when everything succeeded.
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -52,22 +53,20 @@ bool close_output(TemporaryOutput& output) {
   return closed;
 }
 
-// Where a piece is cut for two threads: at a line start three fifths of the way in, once the
-// first row has fixed the grid's column count; nullptr for a piece scanned whole. This thread
-// scans up to the cut, then writes the cells; the second lane scans the rest, then reads the
-// next piece: three fifths share that work about evenly.
+// Where a piece is cut for two threads: at the first line start past `share` 64ths of it,
+// once the first row has fixed the grid's column count; nullptr for a piece scanned whole.
 const unsigned char* two_thread_cut(const ScanState& scan, const unsigned char* piece,
-                                    std::size_t size) {
+                                    std::size_t size, int share) {
   if (size < two_thread_piece_size || scan.columns == 0) return nullptr;
-  const std::size_t from = size / 5 * 3;
+  const std::size_t from = size / 64 * static_cast<std::size_t>(share);
   const void* line_feed = std::memchr(piece + from, '\n', size - from - 1);
   return line_feed == nullptr ? nullptr : static_cast<const unsigned char*>(line_feed) + 1;
 }
 
 // Reads the whole input through the scanner into the raster's temporary file. While this
-// thread scans a piece up to its cut, the second lane scans the rest of it from a fresh state
-// and then reads the next piece; the two scans are joined as if they had been one. The
-// piece's dots are shown before the next piece is awaited.
+// thread scans a piece up to its cut, then writes its cells, the second lane scans the rest
+// of it from a fresh state and then reads the next piece; the two scans are joined as if they
+// had been one. The piece's dots are shown before the next piece is awaited.
 ConversionError convert_cells(const std::string& input_path, file_io::Handle input,
                               TemporaryOutput& raster, Progress& progress, ScanState& scan) {
   const auto pieces = std::make_unique<unsigned char[]>(2 * input_piece_size);
@@ -78,13 +77,17 @@ ConversionError convert_cells(const std::string& input_path, file_io::Handle inp
   SecondLane lane;
   start_second_lane(lane);
 
+  // The cut, in 64ths of a piece, moves a step later whenever this thread had to wait for the
+  // second lane and a step earlier when it did not, so that both finish their share of a piece
+  // at about the same time whatever the machine's speeds of reading, scanning and writing.
+  int cut_share = 38;
   unsigned char* piece = pieces.get();
   unsigned char* next_piece = pieces.get() + input_piece_size;
   std::int64_t count = file_io::read_some(input, piece, input_piece_size);
   for (;;) {
     if (count < 0) return fault(ErrorCode::cannot_read_input, input_path);
     const auto size = static_cast<std::size_t>(count);
-    const unsigned char* cut = two_thread_cut(scan, piece, size);
+    const unsigned char* cut = two_thread_cut(scan, piece, size, cut_share);
     const std::size_t first_size = cut == nullptr ? size : static_cast<std::size_t>(cut - piece);
     ScanState rest = scan_state_at_line_start(scan.columns);
     std::size_t rest_count = 0;
@@ -99,7 +102,7 @@ ConversionError convert_cells(const std::string& input_path, file_io::Handle inp
       });
     }
     std::size_t cell_count = size == 0 ? 0 : scan_cells(scan, piece, first_size, cells.get());
-    if (cut != nullptr) finish_job(lane);
+    bool waited = cut != nullptr && finish_job(lane);
     // A 0x1A byte or a fault before the cut ends the input there: the rest does not count.
     if (cut != nullptr && scan.phase != ScanState::Phase::ended) {
       join_scans(scan, rest);
@@ -113,7 +116,8 @@ ConversionError convert_cells(const std::string& input_path, file_io::Handle inp
     const bool written = file_io::write_all(raster.handle, cells.get(), 2 * cell_count);
     // Shown before waiting for more input, which may be slow to come through a pipe.
     if (written) print_dots(progress, cell_count);
-    if (size > 0) finish_job(lane);
+    if (size > 0 && finish_job(lane)) waited = true;
+    if (cut != nullptr) cut_share = std::clamp(cut_share + (waited ? 1 : -1), 8, 56);
     if (!written) return fault(ErrorCode::cannot_write_output, raster.final_path);
     if (scan.error.code != ErrorCode::success) {
       ConversionError error = scan.error;

@@ -64,15 +64,19 @@ void begin_job(SecondLane& lane, std::function<void()> job) {
 #endif
 }
 
-void finish_job(SecondLane& lane) {
+bool finish_job(SecondLane& lane) {
   if (!has_thread(lane)) {
     lane.jobs[lane.awaited++ % 2]();
-    return;
+    return true;
   }
 #if TAVRIX_LANE_THREADS
   std::unique_lock lock(lane.mutex);
+  const bool waited = lane.done == lane.awaited;
   lane.changed.wait(lock, [&lane] { return lane.done > lane.awaited; });
   ++lane.awaited;
+  return waited;
+#else
+  return true;
 #endif
 }
 

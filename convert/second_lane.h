@@ -40,7 +40,8 @@ void start_second_lane(SecondLane& lane);
 // Hands the lane a job; at most two may be handed over and not yet awaited.
 void begin_job(SecondLane& lane, std::function<void()> job);
 
-// Returns once the oldest job not yet awaited is done.
-void finish_job(SecondLane& lane);
+// Returns once the oldest job not yet awaited is done: true if the caller had to wait for it,
+// false if it was done already.
+bool finish_job(SecondLane& lane);
 
 }  // namespace tavrix
