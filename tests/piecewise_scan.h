@@ -23,6 +23,12 @@ struct CellCollector {
   }
 };
 
+// The piece sizes every scanner table row is scanned in: tiny ones, so that each value, sign
+// and line end straddles a piece's edge somewhere, and the whole input at once.
+inline std::vector<std::size_t> piece_sizes_for(const std::string& input) {
+  return {1, 2, 3, 7, input.size() + 1};
+}
+
 // Scans `input` in pieces of `piece_size` bytes; from `split` on, if given, all that is left
 // as one piece.
 inline reference::ScanResult scan_in_pieces(const std::string& input, std::size_t piece_size,

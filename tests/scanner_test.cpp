@@ -59,8 +59,7 @@ class ScannerGrid : public testing::TestWithParam<Grid> {};
 
 TEST_P(ScannerGrid, ConvertsInAnyPieces) {
   const Grid& grid = GetParam();
-  for (std::size_t piece_size :
-       {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7}, grid.input.size() + 1}) {
+  for (std::size_t piece_size : piece_sizes_for(grid.input)) {
     SCOPED_TRACE("piece size " + std::to_string(piece_size));
     const ScanResult result = scan_in_pieces(grid.input, piece_size);
     EXPECT_EQ(result.error.code, ErrorCode::success) << error_message(result.error);
@@ -160,8 +159,7 @@ class ScannerFault : public testing::TestWithParam<Fault> {};
 
 TEST_P(ScannerFault, StopsAtTheOffendingByte) {
   const Fault& fault = GetParam();
-  for (std::size_t piece_size :
-       {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7}, fault.input.size() + 1}) {
+  for (std::size_t piece_size : piece_sizes_for(fault.input)) {
     SCOPED_TRACE("piece size " + std::to_string(piece_size));
     ScanResult result = scan_in_pieces(fault.input, piece_size);
     EXPECT_EQ(result.error.code, fault.code);
